@@ -1,0 +1,65 @@
+// Interaction network: the interaction file reader, loner removal, the
+// training set (the explicit edge list every score runs over), the two
+// randomisations and the rebuild of the rows from an edge list. The
+// operations work on any record table whose records are NetworkNodes
+// (GeneRecord in the pair finder, SequenceRecord in the motif pair finders).
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "records.h"
+
+namespace tav {
+
+struct InteractionPair {
+  int32_t first = -1;
+  int32_t second = -1;
+};
+
+// Index of the first record whose name equals `name`, or -1.
+template <typename Record>
+int findGene(std::string_view name, const std::vector<Record>& table, int n);
+
+// Index of the first element name equal to `name`, or `count` when none is.
+int findElement(std::string_view name, const std::vector<std::string>& seTable, int count);
+
+// Clears the rows of the first n records, then reads the words two at a time
+// and connects each new pair of distinct, known, not yet connected records
+// (interaction counts grow). Writes the ignored-count warning; `listWord` is
+// "protein" (pair finder) or "sequence" (motif pair finders). Returns the
+// number of accepted interactions.
+template <typename Record>
+int readInteractions(std::istream& in, std::vector<Record>& table, int n,
+                     std::string_view listWord, std::ostream& out);
+
+// Removes every record whose interaction count is 0, keeping the order;
+// returns the new length (the vector is shortened too).
+template <typename Record>
+int removeLoners(std::vector<Record>& table, int n);
+
+// One pair (j, k), j <= k, per connected pair of records that are not
+// excluded, ordered by j then k. Beyond 30000 pairs writes "More than 30000
+// interactions were found. The rest will be ignored." and stops. Returns the
+// list length.
+template <typename Record>
+int buildTrainingSet(const std::vector<Record>& table, int n,
+                     std::vector<InteractionPair>& list, std::ostream& out);
+
+// Fisher-Yates shuffle of the entries, then every second node moves up by one
+// place (the first entry's goes last): degrees are kept, partners redrawn.
+void shuffleInteractions(std::vector<InteractionPair>& list, int n);
+
+// Makes the rows of the first n records equal to the edges of the list.
+template <typename Record>
+void rebuildInteractionRows(std::vector<Record>& table, int n,
+                            const std::vector<InteractionPair>& list, int count);
+
+// Permutes the element sets among the first n genes (Fisher-Yates).
+void shuffleElementAssociations(std::vector<GeneRecord>& genes, int n);
+
+}  // namespace tav

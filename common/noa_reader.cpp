@@ -1,0 +1,1 @@
+#include "noa_reader.h"

@@ -1,0 +1,1 @@
+#include "se_file.h"
