@@ -15,7 +15,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 demo: build
-	@echo "The demo pipeline lands with the example data; the programs are built in $(BUILD)/bin."
+	scripts/demo.sh $(BUILD) demo-out
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
