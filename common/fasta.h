@@ -1,5 +1,7 @@
 // FASTA reader in its three modes (names only, nucleotide, protein), the
-// letter codes, reverse complements and the motif occurrence test.
+// letter codes, reverse complements and the motif occurrence test, which is
+// the inner loop of the motif finders and conservation scorers and therefore
+// has a bit-parallel fast path next to the plain window-by-window rule.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +22,8 @@ LetterCode fastaSymbolMask(char c);
 // case only), B 12, Z 96, X and '.' 0xFFFFF, anything else 0.
 LetterCode proteinSymbolMask(char c);
 
-// The four nucleotide bits in reverse order (T<->A, C<->G).
+// The four nucleotide bits in reverse order (T<->A, C<->G, N stays N). Only
+// the four nucleotide bits are kept.
 LetterCode complementCode(LetterCode code);
 
 inline constexpr LetterCode kAnyNucleotide = 15;
@@ -32,36 +35,51 @@ enum class SequenceAlphabet {
   Protein,                // proteinSymbolMask, warnings say X
 };
 
-// Names-only mode: one gene per header line, sequence lines ignored. Rows are
-// the (empty) neighbour lists; `withRows` is kept for the interface but a
-// neighbour list costs nothing until filled. Returns the number of genes
-// (0..30000) and prints the too-many warning on `out`.
+// Names-only mode: one gene per header line (name up to the first blank, ',',
+// ';' or '|'), sequence lines ignored. `genes` is emptied first. Rows are the
+// neighbour lists, empty for every gene; `withRows` is kept for the interface
+// since an empty list costs nothing until filled. Returns the number of genes
+// (0..30000); the too-many warning goes to `out`.
 int readFasta(std::istream& in, std::vector<GeneRecord>& genes, bool withRows,
               std::ostream& out);
 
-// Nucleotide or protein mode. Sequences longer than `lengthLimit` are
-// shortened with the too-long warning; illegal characters are stored as the
-// alphabet's any-letter code with the illegal-character warning. Returns the
-// number of records (0..30000).
+// Nucleotide or protein mode. `records` is emptied first, then holds one
+// record per header line in file order, codes sized to the sequence, no
+// reverse codes, no index. Sequences longer than `lengthLimit` (10000 or
+// 30000) are shortened with the too-long warning; illegal characters are
+// stored as the alphabet's any-letter code with the illegal-character warning.
+// Returns the number of records (0..30000).
 int readFasta(std::istream& in, std::vector<SequenceRecord>& records,
               SequenceAlphabet alphabet, int lengthLimit, std::ostream& out);
 
-// Fills reverseCodes of every record (code i = complement of code L-1-i).
+// Fills reverseCodes of every record (code i = complement of code L-1-i) and
+// sets hasReverse. Nucleotide records only.
 void buildReverseComplements(std::vector<SequenceRecord>& records);
 
-// (Re)builds the occurrence index of a record from its codes (and reverse
-// codes when present). Must be called again after the codes change.
+// (Re)builds the occurrence index of a record from its codes and, when
+// present, its reverse codes. Call it after the last change of the codes
+// (shuffle, reverse complements): an index that no longer fits the record's
+// length, strand flag or code buffers is ignored, but codes changed in place
+// are not detected. The index depends only on the stored code values;
+// `alphabet` is accepted for symmetry with readFasta. A record with more than
+// 32 distinct code values stays unindexed (searched the plain way).
 void indexSequence(SequenceRecord& record, SequenceAlphabet alphabet);
 void indexSequences(std::vector<SequenceRecord>& records, SequenceAlphabet alphabet);
+
+// True when the record's index is built and fits the record, i.e. when
+// motifOccurs takes the fast path.
+bool hasCurrentIndex(const SequenceRecord& record);
 
 // 1 when the motif (position codes, `length` of them) occurs in the record:
 // some start s in 0..L-m where every sequence code has no bit outside the
 // motif code, on the given strand or, when present, on the reverse codes at
-// the same start. Uses the occurrence index when it is built; the answers are
-// those of motifOccursReference.
+// the same start. Uses the occurrence index when it is current; the answers
+// are always those of motifOccursReference. `motif` may be null when
+// `length` is 0 or less (such a motif occurs in every record).
 int motifOccurs(const LetterCode* motif, int length, const SequenceRecord& record);
 
-// The plain window-by-window rule, kept as the reference for tests.
+// The plain window-by-window rule, kept as the reference for tests and for
+// unindexed records.
 int motifOccursReference(const LetterCode* motif, int length, const SequenceRecord& record);
 
 }  // namespace tav

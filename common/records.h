@@ -41,13 +41,29 @@ struct GeneRecord : NetworkNode {
 // G=4, A=8; proteins bit i for the i-th letter of "ARNDCQEGHILKMFPSTWYV").
 using LetterCode = uint32_t;
 
-// Bit-parallel view of a sequence for the fast occurrence test: for each
-// letter bit x, bit p of `letters[x]` is set when the code at position p has
-// bit x. Built by indexSequence; empty until then.
+// Bit-parallel view of one strand for the fast occurrence test. Positions are
+// grouped by their exact code value ("classes": a handful per sequence, e.g.
+// T, C, G, A and N); bit p of class j's bitset is set when the code at
+// position p equals classCodes[j]. A motif position then matches the union of
+// the classes whose code has no bit outside the position's code.
+struct StrandIndex {
+  std::vector<LetterCode> classCodes;  // at most 32 distinct code values
+  std::vector<uint64_t> bits;          // classCodes.size() bitsets of `words` words each
+};
+
+// Built by indexSequence; `length` is -1 while no index exists. The length,
+// strand flag and code buffer addresses it was built for are kept so that a
+// record whose codes were replaced or reversed afterwards (or a copied record)
+// is searched the plain way rather than wrongly. Codes changed in place are
+// not detected: whoever changes them re-indexes.
 struct OccurrenceIndex {
-  int32_t words = 0;                                // 64-bit words per bitset
-  std::vector<std::vector<uint64_t>> forward;       // one bitset per letter bit
-  std::vector<std::vector<uint64_t>> reverse;       // same for reverse-complement codes
+  int32_t length = -1;
+  int32_t words = 0;  // 64-bit words per bitset
+  bool withReverse = false;
+  uintptr_t forwardData = 0;
+  uintptr_t reverseData = 0;
+  StrandIndex forward;
+  StrandIndex reverse;
 };
 
 struct SequenceRecord : NetworkNode {
