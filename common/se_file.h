@@ -6,6 +6,7 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "records.h"
@@ -23,6 +24,10 @@ inline constexpr int kSeFieldTooLong = -2;     // a field longer than 999 charac
 // Returns the number of distinct elements, or one of the negative codes above.
 int readSeFile(std::istream& in, std::vector<GeneRecord>& genes, int n,
                std::vector<std::string>& seTable, const std::string& methodFilter);
+
+// The one "ERROR: ..." line (without line break) a driver prints for a
+// negative readSeFile code, naming the file; empty for any other value.
+std::string seReadErrorMessage(int code, std::string_view fileName);
 
 // One discovered motif pair as the writer needs it: both motif texts (no type
 // mark), the mutual information and, per sequence record in table order,
