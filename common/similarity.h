@@ -3,6 +3,9 @@
 // of both motifs, optionally also against the opposite strand of the first.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "motif.h"
 
 namespace tav {
@@ -11,20 +14,51 @@ inline constexpr int kInformativeColumns = 6;
 
 // Per column: information value (sum of f*log10 f), flag on the 6 most
 // informative columns and every column tied with the sixth. Records are in
-// column order on return.
+// column order on return. `info` holds at least `columns` records.
 void computeColumnInfo(const FrequencyMatrix& matrix, int columns, ColumnInfo* info);
 
 // Best correlation over all offsets whose overlap holds >= 6 flagged columns
 // of each motif (0 for inadmissible offsets; undefined correlations skipped).
+// Evaluates every offset in full: the plain form the prepared score is
+// checked against.
 double bestAlignmentCorrelation(const FrequencyMatrix& first, const ColumnInfo* firstInfo,
                                 int firstColumns, const FrequencyMatrix& second,
                                 const ColumnInfo* secondInfo, int secondColumns);
 
-// Simvale's form: count matrices, query first, reference second.
+// Simvale's form: count matrices, query first, reference second. A matrix of
+// fewer than 6 or more than 100 columns scores 0.
 double simvaleScore(const MotifMatrix& query, const MotifMatrix& reference, bool bothStrands);
 
 // The pair finder's form: frequency matrices (left unchanged), earlier element first.
 double simvaleScore(const FrequencyMatrix& first, int firstColumns,
                     const FrequencyMatrix& second, int secondColumns, bool bothStrands);
+
+// A motif made ready once for many comparisons: its frequencies (four per
+// column, T, C, G, A) and, for every column boundary, the number of flagged
+// columns before it. Scores through it are bit for bit those of the forms
+// above; only inadmissible offsets are skipped without summing.
+struct PreparedMotif {
+  int32_t columns = 0;
+  std::vector<double> values;          // 4 * columns, column by column
+  std::vector<int32_t> flaggedBefore;  // columns + 1 entries
+};
+
+// From a frequency matrix and its column records (flags as computeColumnInfo
+// set them, records in the order of the matrix columns).
+void prepareMotif(const FrequencyMatrix& matrix, const ColumnInfo* info, int columns,
+                  PreparedMotif& out);
+
+// From a count matrix: the forward strand and, when `reverse` is not null,
+// the opposite strand of the same motif. Matrices outside 6..100 columns keep
+// only their column count (they score 0).
+void prepareMotif(const MotifMatrix& matrix, PreparedMotif& forward, PreparedMotif* reverse);
+
+// Best correlation of two prepared motifs (as bestAlignmentCorrelation).
+double preparedCorrelation(const PreparedMotif& first, const PreparedMotif& second);
+
+// The score of prepared motifs: `firstReverse` (null for one strand) is the
+// opposite strand of `first`.
+double simvaleScore(const PreparedMotif& first, const PreparedMotif* firstReverse,
+                    const PreparedMotif& second);
 
 }  // namespace tav
