@@ -1,0 +1,158 @@
+#include "conservation_score.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+#include <utility>
+
+#include "capacities.h"
+#include "console.h"
+#include "line_reader.h"
+#include "motif.h"
+#include "noa_reader.h"
+#include "random.h"
+
+namespace tav {
+
+int readMotifRecords(std::istream& in, std::vector<MotifRecord>& motifs, std::string_view type) {
+  motifs.clear();
+  std::string text;
+  if (!readLinePiece(in, text, kTableLinePiece)) return 0;  // the header
+  std::string name;
+  std::string value;
+  const size_t longest = static_cast<size_t>(kMaxWord);
+  while (readLinePiece(in, text, kTableLinePiece)) {
+    stripBlanks(text);
+    if (!splitName(text, name)) continue;
+    const bool hasValue = splitValue(text, value);
+    if (name.size() > longest || (hasValue && value.size() > longest)) return kNoaFieldTooLong;
+    if (!hasValue || value != type) continue;
+    if (static_cast<int>(motifs.size()) == kMaxMotifs) return kTooManyMotifs;
+    motifs.push_back(MotifRecord{name, 0.0, 1.0});
+  }
+  return static_cast<int>(motifs.size());
+}
+
+std::string_view motifText(std::string_view name) {
+  if (!name.empty() && (name[0] == '@' || name[0] == '%' || name[0] == '~')) {
+    return name.substr(1);
+  }
+  return name;
+}
+
+double contingencyScore(const ContingencyTable& table) {
+  const int32_t total = table.n[0][0] + table.n[0][1] + table.n[1][0] + table.n[1][1];
+  if (total <= 0) return 0.0;
+  const double N = total;
+  const int32_t r[2] = {table.n[0][0] + table.n[0][1], table.n[1][0] + table.n[1][1]};
+  const int32_t c[2] = {table.n[0][0] + table.n[1][0], table.n[0][1] + table.n[1][1]};
+  double sum = 0.0;
+  for (int a = 0; a < 2; ++a) {
+    for (int b = 0; b < 2; ++b) {
+      if (table.n[a][b] <= 0) continue;
+      sum += (table.n[a][b] / N) * std::log10((table.n[a][b] / N) / ((r[a] / N) * (c[b] / N)));
+    }
+  }
+  if (table.n[1][1] / N < (r[1] / N) * (c[1] / N)) return -sum;
+  return sum;
+}
+
+ContingencyTable countContingency(const LetterCode* motif, int length,
+                                  const std::vector<OrthologPair>& pairs, int count) {
+  ContingencyTable table;
+  count = std::clamp(count, 0, static_cast<int>(pairs.size()));
+  for (int p = 0; p < count; ++p) {
+    const OrthologPair& pair = pairs[static_cast<size_t>(p)];
+    const int a = motifOccurs(motif, length, *pair.first);
+    const int b = motifOccurs(motif, length, *pair.second);
+    ++table.n[a][b];
+  }
+  return table;
+}
+
+double conservationScore(const LetterCode* motif, int length,
+                         const std::vector<OrthologPair>& pairs, int count) {
+  return contingencyScore(countContingency(motif, length, pairs, count));
+}
+
+PairMembers collectMembers(const std::vector<OrthologPair>& pairs, int count) {
+  PairMembers members;
+  count = std::clamp(count, 0, static_cast<int>(pairs.size()));
+  std::unordered_map<const SequenceRecord*, int32_t> slotOf;
+  auto slot = [&](const SequenceRecord* record) {
+    auto [it, added] = slotOf.emplace(record, static_cast<int32_t>(members.records.size()));
+    if (added) members.records.push_back(record);
+    return it->second;
+  };
+  members.firstSlot.reserve(static_cast<size_t>(count));
+  members.secondSlot.reserve(static_cast<size_t>(count));
+  for (int p = 0; p < count; ++p) {
+    members.firstSlot.push_back(slot(pairs[static_cast<size_t>(p)].first));
+    members.secondSlot.push_back(slot(pairs[static_cast<size_t>(p)].second));
+  }
+  members.presence.assign(members.records.size(), 0);
+  return members;
+}
+
+ContingencyTable countMembers(const LetterCode* motif, int length, PairMembers& members) {
+  for (size_t i = 0; i < members.records.size(); ++i) {
+    members.presence[i] = static_cast<uint8_t>(motifOccurs(motif, length, *members.records[i]));
+  }
+  ContingencyTable table;
+  for (size_t p = 0; p < members.firstSlot.size(); ++p) {
+    ++table.n[members.presence[static_cast<size_t>(members.firstSlot[p])]]
+             [members.presence[static_cast<size_t>(members.secondSlot[p])]];
+  }
+  return table;
+}
+
+void makeDecoy(LetterCode* motif, int length, int alphabetSize) {
+  for (int i = 0; i < length; ++i) {
+    LetterCode code = motif[i];
+    for (int j = 0; j < alphabetSize - 1; ++j) {
+      const int k = drawRandom() % (alphabetSize - j);
+      if (k == 0) continue;
+      const LetterCode low = (code >> j) & 1u;
+      const LetterCode high = (code >> (j + k)) & 1u;
+      if (low != high) code ^= (LetterCode{1} << j) | (LetterCode{1} << (j + k));
+    }
+    motif[i] = code;
+  }
+}
+
+int scoreAllMotifs(std::vector<MotifRecord>& motifs, int count,
+                   const std::vector<OrthologPair>& pairs, int pairCount, int ndecoy,
+                   ConservationAlphabet alphabet, std::ostream& out) {
+  count = std::clamp(count, 0, static_cast<int>(motifs.size()));
+  PairMembers members = collectMembers(pairs, pairCount);
+  const MaskFunction maskOf = alphabetMask(alphabet);
+  const int letters = alphabetSize(alphabet);
+  std::vector<LetterCode> masks;
+  std::vector<LetterCode> decoy;
+  for (int m = 0; m < count; ++m) {
+    MotifRecord& motif = motifs[static_cast<size_t>(m)];
+    write(out, ".");
+    const MotifStatus status =
+        parseMotifMasks(motifText(motif.name), kLongMotifCapacity, maskOf, masks);
+    if (status != MotifStatus::Ok) {
+      printMotifError(out, status, motif.name);
+      return m;
+    }
+    const int length = static_cast<int>(masks.size());
+    // The real motif and its decoys go through the same steps, so a decoy
+    // with the real motif's table scores exactly the same and counts.
+    motif.score = contingencyScore(countMembers(masks.data(), length, members));
+    motif.pValue = 0.0;
+    decoy = masks;
+    for (int d = 0; d < ndecoy; ++d) {
+      makeDecoy(decoy.data(), length, letters);
+      const double decoyScore = contingencyScore(countMembers(decoy.data(), length, members));
+      if (decoyScore >= motif.score) motif.pValue += 1.0 / ndecoy;
+    }
+  }
+  line(out);
+  line(out);
+  return count;
+}
+
+}  // namespace tav
