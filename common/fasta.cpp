@@ -1,6 +1,7 @@
 #include "fasta.h"
 
 #include <algorithm>
+#include <bit>
 #include <string>
 
 #include "capacities.h"
@@ -161,7 +162,56 @@ int motifOccursReference(const LetterCode* motif, int length, const SequenceReco
   return 0;
 }
 
-void indexSequence(SequenceRecord& record, SequenceAlphabet /*alphabet*/) { record.index = OccurrenceIndex{}; }
+namespace {
+
+constexpr size_t kMaxClasses = 32;  // class sets are 32-bit masks
+
+// Groups the positions of one strand by code value; false when the strand
+// holds more distinct values than a class mask can name.
+bool buildStrandIndex(const LetterCode* codes, int32_t n, int32_t words, StrandIndex& strand) {
+  strand.classCodes.clear();
+  std::vector<uint8_t> classOf(static_cast<size_t>(n));
+  size_t last = 0;
+  for (int32_t p = 0; p < n; ++p) {
+    const LetterCode code = codes[p];
+    size_t j = last;
+    if (j >= strand.classCodes.size() || strand.classCodes[j] != code) {
+      j = std::find(strand.classCodes.begin(), strand.classCodes.end(), code) - strand.classCodes.begin();
+      if (j == strand.classCodes.size()) {
+        if (j == kMaxClasses) return false;
+        strand.classCodes.push_back(code);
+      }
+      last = j;
+    }
+    classOf[static_cast<size_t>(p)] = static_cast<uint8_t>(j);
+  }
+  // Word-major with one zero row past the end, so a window that straddles
+  // two words can always read the second one.
+  const size_t classes = strand.classCodes.size();
+  strand.bits.assign((static_cast<size_t>(words) + 1) * classes, 0);
+  for (int32_t p = 0; p < n; ++p) {
+    strand.bits[static_cast<size_t>(p >> 6) * classes + classOf[static_cast<size_t>(p)]] |= uint64_t{1} << (p & 63);
+  }
+  return true;
+}
+
+}  // namespace
+
+void indexSequence(SequenceRecord& record, SequenceAlphabet /*alphabet*/) {
+  record.index = OccurrenceIndex{};
+  const int32_t n = record.length;
+  if (n < 0 || record.codes.size() != static_cast<size_t>(n)) return;
+  if (record.hasReverse && record.reverseCodes.size() != static_cast<size_t>(n)) return;
+  OccurrenceIndex index;
+  index.words = (n + 63) / 64;
+  if (!buildStrandIndex(record.codes.data(), n, index.words, index.forward)) return;
+  if (record.hasReverse && !buildStrandIndex(record.reverseCodes.data(), n, index.words, index.reverse)) return;
+  index.length = n;
+  index.withReverse = record.hasReverse;
+  index.forwardData = reinterpret_cast<uintptr_t>(record.codes.data());
+  index.reverseData = reinterpret_cast<uintptr_t>(record.reverseCodes.data());
+  record.index = std::move(index);
+}
 
 void indexSequences(std::vector<SequenceRecord>& records, SequenceAlphabet alphabet) {
   for (SequenceRecord& record : records) indexSequence(record, alphabet);
@@ -174,8 +224,127 @@ bool hasCurrentIndex(const SequenceRecord& record) {
          index.reverseData == reinterpret_cast<uintptr_t>(record.reverseCodes.data());
 }
 
+namespace {
+
+// How one motif position reads on one strand: which classes to OR together
+// for a word of matching positions, and whether to invert the result (when
+// fewer classes fail than match).
+// Left uninitialised in the scan's cache: only computed plans are read.
+struct PositionPlan {
+  uint32_t classes;
+  enum Kind : uint8_t { Or, InvertedOr, Always, Never } kind;
+};
+
+// Shift-and over one strand: bit t of a block word stands for start base + t;
+// it survives motif position i when position base + t + i matches it.
+class StrandScan {
+ public:
+  StrandScan(const StrandIndex& strand, const LetterCode* motif) : strand_(strand), motif_(motif) {
+    classes_ = static_cast<uint32_t>(strand.classCodes.size());
+    all_ = classes_ == 32 ? ~uint32_t{0} : (uint32_t{1} << classes_) - 1;
+  }
+
+  bool dead() const { return dead_; }
+
+  // Starts among `valid` (bits of the block at `base`) where the whole motif
+  // matches.
+  uint64_t block(int32_t base, int length, uint64_t valid) {
+    uint64_t acc = valid;
+    for (int i = 0; i < length && acc != 0; ++i) {
+      const PositionPlan plan = planAt(i);
+      switch (plan.kind) {
+        case PositionPlan::Always: break;
+        case PositionPlan::Never: dead_ = true; return 0;
+        case PositionPlan::Or: acc &= word(plan.classes, base + i); break;
+        case PositionPlan::InvertedOr: acc &= ~word(plan.classes, base + i); break;
+      }
+    }
+    return acc;
+  }
+
+ private:
+  static constexpr int kCached = 64;
+
+  PositionPlan planAt(int i) {
+    if (i < kCached && (cached_ >> i & 1) != 0) return cache_[i];
+    PositionPlan plan{0, PositionPlan::Or};
+    const LetterCode allowed = motif_[i];
+    uint32_t match = 0;
+    for (uint32_t j = 0; j < classes_; ++j) {
+      if ((strand_.classCodes[j] & ~allowed) == 0) match |= uint32_t{1} << j;
+    }
+    if (match == all_) {
+      plan.kind = PositionPlan::Always;
+    } else if (match == 0) {
+      plan.kind = PositionPlan::Never;
+    } else if (2 * static_cast<uint32_t>(std::popcount(match)) > classes_) {
+      plan.kind = PositionPlan::InvertedOr;
+      plan.classes = all_ & ~match;
+    } else {
+      plan.classes = match;
+    }
+    if (i < kCached) {
+      cache_[i] = plan;
+      cached_ |= uint64_t{1} << i;
+    }
+    return plan;
+  }
+
+  // 64 bits of the union of `classes`, starting at position `offset`.
+  // Bits past the sequence end are meaningless but never reach a valid start.
+  uint64_t word(uint32_t classes, int32_t offset) const {
+    const size_t k = static_cast<size_t>(offset >> 6);
+    const int r = offset & 63;
+    const uint64_t* row = strand_.bits.data() + k * classes_;
+    uint64_t lo = 0;
+    if (r == 0) {
+      for (uint32_t c = classes; c != 0; c &= c - 1) lo |= row[std::countr_zero(c)];
+      return lo;
+    }
+    const uint64_t* next = row + classes_;
+    uint64_t hi = 0;
+    for (uint32_t c = classes; c != 0; c &= c - 1) {
+      const int j = std::countr_zero(c);
+      lo |= row[j];
+      hi |= next[j];
+    }
+    return (lo >> r) | (hi << (64 - r));
+  }
+
+  const StrandIndex& strand_;
+  const LetterCode* motif_;
+  uint32_t classes_ = 0;
+  uint32_t all_ = 0;
+  bool dead_ = false;
+  uint64_t cached_ = 0;
+  PositionPlan cache_[kCached];
+};
+
+}  // namespace
+
 int motifOccurs(const LetterCode* motif, int length, const SequenceRecord& record) {
-  return motifOccursReference(motif, length, record);
+  if (length <= 0) return 1;
+  if (!hasCurrentIndex(record)) return motifOccursReference(motif, length, record);
+  const int32_t n = record.index.length;
+  if (length > n) return 0;
+  const int32_t starts = n - length + 1;
+  StrandScan forward(record.index.forward, motif);
+  if (!record.index.withReverse) {
+    for (int32_t base = 0; base < starts && !forward.dead(); base += 64) {
+      const int32_t left = starts - base;
+      const uint64_t valid = left >= 64 ? ~uint64_t{0} : (uint64_t{1} << left) - 1;
+      if (forward.block(base, length, valid) != 0) return 1;
+    }
+    return 0;
+  }
+  StrandScan reverse(record.index.reverse, motif);
+  for (int32_t base = 0; base < starts && !(forward.dead() && reverse.dead()); base += 64) {
+    const int32_t left = starts - base;
+    const uint64_t valid = left >= 64 ? ~uint64_t{0} : (uint64_t{1} << left) - 1;
+    if (!forward.dead() && forward.block(base, length, valid) != 0) return 1;
+    if (!reverse.dead() && reverse.block(base, length, valid) != 0) return 1;
+  }
+  return 0;
 }
 
 }  // namespace tav
