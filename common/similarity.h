@@ -18,8 +18,8 @@ inline constexpr int kInformativeColumns = 6;
 void computeColumnInfo(const FrequencyMatrix& matrix, int columns, ColumnInfo* info);
 
 // Best correlation over all offsets whose overlap holds >= 6 flagged columns
-// of each motif (0 for inadmissible offsets; undefined correlations skipped).
-// Evaluates every offset in full: the plain form the prepared score is
+// of each motif (0 for inadmissible offsets; undefined correlations skipped;
+// a correlation rounded above 1 counts as 1). Evaluates every offset in full: the plain form the prepared score is
 // checked against.
 double bestAlignmentCorrelation(const FrequencyMatrix& first, const ColumnInfo* firstInfo,
                                 int firstColumns, const FrequencyMatrix& second,

@@ -84,6 +84,20 @@ TEST(SimvaleScore, OppositeStrandOnlyWithTheFlag) {
   EXPECT_LT(countScore(motif, reverse, false), 0.6);
 }
 
+TEST(SimvaleScore, PerfectCorrelationIsNeverAboveOne) {
+  // Site counts scaled by k give columns that are exact linear images of the
+  // motif's own; the sums round the quotient just above 1 for these.
+  const MotifMatrix query = countMatrix("ACGTGACC");
+  for (int k : {2, 3, 5, 10}) {
+    MotifMatrix scaled = query;
+    for (auto& row : scaled.counts) {
+      for (auto& cell : row) cell *= k;
+    }
+    EXPECT_EQ(simvaleScore(query, scaled, false), 1.0) << k;
+    EXPECT_EQ(simvaleScore(countMatrix("GGTCACGT"), scaled, true), 1.0) << k;
+  }
+}
+
 TEST(SimvaleScore, UniformMotifsHaveNoCorrelation) {
   for (bool both : {false, true}) {
     EXPECT_EQ(countScore("NNNNNNNN", "ACGTTGCA", both), 0.0);

@@ -45,6 +45,23 @@ TEST(ClosestMatch, CutoffIsStrictAndTiesKeepTheEarlierReference) {
   EXPECT_EQ(queries[2].matrix.closestScore, 0.0);
 }
 
+TEST(ClosestMatch, PerfectMatchesOfDifferentSiteCountsTie) {
+  MotifMatrix threeSites = reference("ACGTGACC", "three sites");
+  MotifMatrix fiveSites = reference("ACGTGACC", "five sites");
+  for (auto& row : threeSites.counts) {
+    for (auto& cell : row) cell *= 3;
+  }
+  for (auto& row : fiveSites.counts) {
+    for (auto& cell : row) cell *= 5;
+  }
+  std::vector<MotifEntry> queries = {entry("ACGTGACC")};
+  EXPECT_EQ(findClosestMatches(queries, 1, {threeSites, fiveSites}, 2, 0.7, true), 1);
+  EXPECT_EQ(queries[0].matrix.closestName, "three sites");
+  EXPECT_EQ(queries[0].matrix.closestScore, 1.0);
+  // No score exceeds a cutoff of 100 hundredths.
+  EXPECT_EQ(findClosestMatches(queries, 1, {fiveSites, threeSites}, 2, 100 * 0.01, true), 0);
+}
+
 TEST(ClosestMatch, OppositeStrandOnlyWithTheFlag) {
   std::vector<MotifEntry> queries = {entry("AAGGTCCATG")};
   const std::vector<MotifMatrix> refs = {reference("CATGGACCTT", "turned")};
