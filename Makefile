@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= 2
 PREFIX ?= /usr/local
 
-.PHONY: all build test demo install clean bench
+.PHONY: all build test demo install clean bench fuzz
 
 all: build
 
@@ -24,5 +24,10 @@ bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=ON
 	cmake --build build-bench -j $(JOBS) --target benchmarks
 
+# Each fuzz target for FUZZ_SECONDS (clang with libFuzzer; see README).
+FUZZ_SECONDS ?= 60
+fuzz:
+	fuzz/run_fuzz.sh $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) build-sanitize build-bench demo-out
+	rm -rf $(BUILD) build-sanitize build-bench build-fuzz demo-out
