@@ -1,0 +1,28 @@
+# The fuzz targets: fuzz/<name>_fuzz.cpp, each with the library that holds
+# the reader it drives. A target whose library does not exist is left out.
+set(TAVRIN_FUZZ_TARGETS
+  command_line=tavrin_common
+  line_reader=tavrin_common
+  fasta=tavrin_common
+  interactions=tavrin_common
+  se_file=tavrin_common
+  noa_reader=tavrin_common
+  motif=tavrin_common
+  jaspar=motif_compare_lib
+  ace=motif_compare_lib
+  orthologs=conservation_lib
+)
+
+# Sets <prefix>_NAME and <prefix>_LIBRARY from one list entry, and
+# <prefix>_AVAILABLE when its source and library exist.
+macro(tavrin_fuzz_target_parts entry prefix)
+  string(REPLACE "=" ";" _parts ${entry})
+  list(GET _parts 0 ${prefix}_NAME)
+  list(GET _parts 1 ${prefix}_LIBRARY)
+  set(${prefix}_SOURCE ${CMAKE_SOURCE_DIR}/fuzz/${${prefix}_NAME}_fuzz.cpp)
+  if(TARGET ${${prefix}_LIBRARY} AND EXISTS ${${prefix}_SOURCE})
+    set(${prefix}_AVAILABLE TRUE)
+  else()
+    set(${prefix}_AVAILABLE FALSE)
+  endif()
+endmacro()
