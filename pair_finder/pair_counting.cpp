@@ -1,0 +1,158 @@
+#include "pair_counting.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tav {
+
+double mutualInformation(const PairCounts& counts) {
+  if (counts.observations <= 0) return 0.0;
+  const double n = static_cast<double>(counts.observations);
+  const int64_t cell[2][2] = {
+      {counts.both, counts.rowPresent - counts.both},
+      {counts.columnPresent - counts.both,
+       counts.observations - counts.rowPresent - counts.columnPresent + counts.both}};
+  const int64_t rows[2] = {counts.rowPresent, counts.observations - counts.rowPresent};
+  const int64_t columns[2] = {counts.columnPresent, counts.observations - counts.columnPresent};
+  double p[2][2];
+  double pRow[2];
+  double pColumn[2];
+  for (int i = 0; i < 2; ++i) {
+    for (int j = 0; j < 2; ++j) p[i][j] = static_cast<double>(cell[i][j]) / n;
+    pRow[i] = static_cast<double>(rows[i]) / n;
+    pColumn[i] = static_cast<double>(columns[i]) / n;
+  }
+  // Only a positive association counts.
+  if (p[0][0] < pRow[0] * pColumn[0]) return 0.0;
+  double sum = 0.0;
+  for (int i = 0; i < 2; ++i) {
+    for (int j = 0; j < 2; ++j) {
+      if (p[i][j] > 0) sum += p[i][j] * std::log10(p[i][j] / (pRow[i] * pColumn[j]));
+    }
+  }
+  return sum;
+}
+
+SlotStats& PairRecord::slot(int s) {
+  if (static_cast<int>(slots.size()) <= s) slots.resize(static_cast<size_t>(s) + 1);
+  return slots[static_cast<size_t>(s)];
+}
+
+const SlotStats* PairRecord::slotIfAny(int s) const {
+  if (s < 0 || s >= static_cast<int>(slots.size())) return nullptr;
+  return &slots[static_cast<size_t>(s)];
+}
+
+void EdgeIndex::build(const std::vector<GeneRecord>& genes, int n,
+                      const std::vector<InteractionPair>& list, int count) {
+  auto usable = [&](const InteractionPair& p) {
+    return p.first >= 0 && p.first < n && p.second >= 0 && p.second < n &&
+           !genes[static_cast<size_t>(p.first)].excluded && !genes[static_cast<size_t>(p.second)].excluded;
+  };
+  offsets_.assign(static_cast<size_t>(n) + 1, 0);
+  allUsable_ = true;
+  for (int i = 0; i < count; ++i) {
+    const InteractionPair& p = list[static_cast<size_t>(i)];
+    if (!usable(p)) {
+      allUsable_ = false;
+      continue;
+    }
+    ++offsets_[static_cast<size_t>(p.first) + 1];
+    ++offsets_[static_cast<size_t>(p.second) + 1];
+  }
+  for (int g = 0; g < n; ++g) offsets_[static_cast<size_t>(g) + 1] += offsets_[static_cast<size_t>(g)];
+  partners_.assign(static_cast<size_t>(offsets_[static_cast<size_t>(n)]), 0);
+  cursor_.assign(offsets_.begin(), offsets_.end() - 1);
+  for (int i = 0; i < count; ++i) {
+    const InteractionPair& p = list[static_cast<size_t>(i)];
+    if (!usable(p)) continue;
+    partners_[static_cast<size_t>(cursor_[static_cast<size_t>(p.first)]++)] = p.second;
+    partners_[static_cast<size_t>(cursor_[static_cast<size_t>(p.second)]++)] = p.first;
+  }
+}
+
+void EdgeIndex::refill(const std::vector<InteractionPair>& list, int count) {
+  cursor_.assign(offsets_.begin(), offsets_.end() - 1);
+  for (int i = 0; i < count; ++i) {
+    const InteractionPair& p = list[static_cast<size_t>(i)];
+    partners_[static_cast<size_t>(cursor_[static_cast<size_t>(p.first)]++)] = p.second;
+    partners_[static_cast<size_t>(cursor_[static_cast<size_t>(p.second)]++)] = p.first;
+  }
+}
+
+std::vector<std::vector<int32_t>> elementCarriers(const std::vector<GeneRecord>& genes, int n,
+                                                  int elementCount) {
+  std::vector<std::vector<int32_t>> carriers(static_cast<size_t>(std::max(elementCount, 0)));
+  for (int g = 0; g < n; ++g) {
+    for (int32_t e : genes[static_cast<size_t>(g)].elements) {
+      if (e >= 0 && e < elementCount) carriers[static_cast<size_t>(e)].push_back(g);
+    }
+  }
+  return carriers;
+}
+
+int64_t elementDegree(const EdgeIndex& index, const std::vector<int32_t>& carriers) {
+  int64_t degree = 0;
+  for (int32_t g : carriers) {
+    if (g < index.genes()) degree += index.degree(g);
+  }
+  return degree;
+}
+
+int64_t crossCount(const EdgeIndex& index, const std::vector<int32_t>& carriersA, int64_t degreeA,
+                   const std::vector<int32_t>& carriersB, int64_t degreeB,
+                   std::vector<uint8_t>& mark) {
+  // Mark the carriers of one element and walk the partners of the other's
+  // carriers; the count is the same either way round.
+  const bool walkA = degreeA + static_cast<int64_t>(carriersB.size()) <=
+                     degreeB + static_cast<int64_t>(carriersA.size());
+  const std::vector<int32_t>& walked = walkA ? carriersA : carriersB;
+  const std::vector<int32_t>& marked = walkA ? carriersB : carriersA;
+  const int limit = index.genes();
+  for (int32_t g : marked) {
+    if (g < limit) mark[static_cast<size_t>(g)] = 1;
+  }
+  int64_t both = 0;
+  for (int32_t g : walked) {
+    if (g >= limit) continue;
+    for (const int32_t* h = index.partnersBegin(g); h != index.partnersEnd(g); ++h) {
+      both += mark[static_cast<size_t>(*h)];
+    }
+  }
+  for (int32_t g : marked) {
+    if (g < limit) mark[static_cast<size_t>(g)] = 0;
+  }
+  return both;
+}
+
+PairCounts indexCounts(const EdgeIndex& index, const std::vector<int32_t>& carriersA,
+                       int64_t degreeA, const std::vector<int32_t>& carriersB, int64_t degreeB,
+                       std::vector<uint8_t>& mark) {
+  PairCounts counts;
+  counts.both = crossCount(index, carriersA, degreeA, carriersB, degreeB, mark);
+  counts.rowPresent = degreeA;
+  counts.columnPresent = degreeB;
+  counts.observations = index.observations();
+  return counts;
+}
+
+PairCounts countPair(const std::vector<GeneRecord>& genes, const std::vector<InteractionPair>& list,
+                     int count, int32_t a, int32_t b) {
+  PairCounts counts;
+  for (int i = 0; i < count; ++i) {
+    const GeneRecord& g = genes[static_cast<size_t>(list[static_cast<size_t>(i)].first)];
+    const GeneRecord& h = genes[static_cast<size_t>(list[static_cast<size_t>(i)].second)];
+    if (g.excluded || h.excluded) continue;
+    const int ag = g.hasElement(a) ? 1 : 0;
+    const int ah = h.hasElement(a) ? 1 : 0;
+    const int bg = g.hasElement(b) ? 1 : 0;
+    const int bh = h.hasElement(b) ? 1 : 0;
+    counts.both += ag * bh + ah * bg;
+    counts.rowPresent += ag + ah;
+    counts.columnPresent += bh + bg;
+    counts.observations += 2;
+  }
+  return counts;
+}
+
+}  // namespace tav

@@ -1,0 +1,147 @@
+#include "permutation.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "console.h"
+#include "interactions.h"
+#include "pair_counting.h"
+#include "pair_list.h"
+
+namespace tav {
+
+namespace {
+
+// Scores pairs over the current state of the work list. The fast form keeps
+// per-gene partner lists that are refilled after each shuffle (degrees do
+// not change, so the row and column counts of every pair stay too).
+class WorkScorer {
+ public:
+  WorkScorer(std::vector<GeneRecord>& genes, int n, const std::vector<PairRecord>& pairs,
+             const std::vector<InteractionPair>& work, int count, ScoringPath path)
+      : genes_(genes), n_(n), work_(work), count_(count), path_(path) {
+    if (path_ == ScoringPath::Plain) return;
+    int limit = 0;
+    for (const PairRecord& p : pairs) limit = std::max(limit, std::max(p.first, p.second) + 1);
+    carriers_ = elementCarriers(genes, n, limit);
+    index_.build(genes, n, work, count);
+    degree_.resize(static_cast<size_t>(limit));
+    for (int e = 0; e < limit; ++e) degree_[static_cast<size_t>(e)] = elementDegree(index_, carriers_[static_cast<size_t>(e)]);
+    mark_.assign(static_cast<size_t>(n), 0);
+  }
+
+  // The work list has been shuffled.
+  void refresh() {
+    if (path_ == ScoringPath::Plain) return;
+    if (index_.allUsable()) {
+      index_.refill(work_, count_);
+    } else {
+      index_.build(genes_, n_, work_, count_);
+    }
+  }
+
+  double score(const PairRecord& p) {
+    if (path_ == ScoringPath::Plain) {
+      setPresenceA(genes_, n_, p.first);
+      setPresenceB(genes_, n_, p.second);
+      return pairScore(genes_, n_, work_, count_);
+    }
+    const auto a = static_cast<size_t>(p.first);
+    const auto b = static_cast<size_t>(p.second);
+    return mutualInformation(indexCounts(index_, carriers_[a], degree_[a], carriers_[b], degree_[b], mark_));
+  }
+
+ private:
+  std::vector<GeneRecord>& genes_;
+  int n_;
+  const std::vector<InteractionPair>& work_;
+  int count_;
+  ScoringPath path_;
+  std::vector<std::vector<int32_t>> carriers_;
+  EdgeIndex index_;
+  std::vector<int64_t> degree_;
+  std::vector<uint8_t> mark_;
+};
+
+}  // namespace
+
+double zScore(double observed, double mean, double meanSquare) {
+  return (observed - mean) / std::sqrt(meanSquare - mean * mean);
+}
+
+void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
+                     int shuffles, int slot, double cutoff, bool verbose, std::ostream& out,
+                     ScoringPath path) {
+  std::vector<InteractionPair> work;
+  const int count = buildTrainingSet(genes, n, work, out);
+  WorkScorer scorer(genes, n, pairs, work, count, path);
+
+  for (PairRecord& p : pairs) p.slot(slot).observed = scorer.score(p);
+  for (PairRecord& p : pairs) {
+    SlotStats& stats = p.slot(slot);
+    stats.pValue = 0.0;
+    stats.mean = 0.0;
+    stats.meanSquare = 0.0;
+    stats.zScore = 0.0;
+  }
+
+  const double allowed = shuffles * cutoff;
+  std::vector<size_t> running;
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    if (!pairs[i].removed) running.push_back(i);
+  }
+  long long last = 0;
+  for (int k = 0; k < shuffles; ++k) {
+    shuffleInteractions(work, count);
+    // A pair leaves the running at the exceedance that puts it over the cut-off.
+    std::erase_if(running, [&](size_t i) {
+      return pairs[i].slots[static_cast<size_t>(slot)].pValue > allowed;
+    });
+    if (!running.empty()) scorer.refresh();
+    for (size_t i : running) {
+      SlotStats& stats = pairs[i].slots[static_cast<size_t>(slot)];
+      const double h = scorer.score(pairs[i]);
+      if (h >= stats.observed) stats.pValue += 1;
+      stats.mean += h;
+      stats.meanSquare += h * h;
+    }
+    const long long f = (100LL * k) / shuffles;
+    if (f > last) {
+      if (verbose) {
+        line(out, "[", f, "%]: ", k + 1, " permutations have been completed so far. ", running.size(),
+             " Sequence Element pairs have remained...");
+      } else {
+        write(out, ".");
+      }
+      last = f;
+    }
+  }
+
+  for (PairRecord& p : pairs) {
+    if (p.removed) continue;
+    SlotStats& stats = p.slot(slot);
+    stats.pValue = stats.pValue / shuffles;
+    if (stats.pValue > cutoff) {
+      stats.zScore = 0.0;
+    } else {
+      stats.mean = stats.mean / shuffles;
+      stats.meanSquare = stats.meanSquare / shuffles;
+      stats.zScore = zScore(stats.observed, stats.mean, stats.meanSquare);
+    }
+  }
+  line(out);
+}
+
+int markNotSignificant(std::vector<PairRecord>& pairs, int slot, double cutoff) {
+  int marked = 0;
+  for (PairRecord& p : pairs) {
+    const SlotStats* stats = p.slotIfAny(slot);
+    if (stats != nullptr && stats->pValue > cutoff) {
+      p.removed = true;
+      ++marked;
+    }
+  }
+  return marked;
+}
+
+}  // namespace tav

@@ -1,0 +1,32 @@
+// Permutation significance: each pair's score on the network is compared with
+// its scores on many randomised networks (partners re-drawn, every gene's
+// degree kept). A pair stays in the running until a randomised network
+// reaches its score.
+#pragma once
+
+#include <ostream>
+#include <vector>
+
+#include "pair_record.h"
+#include "records.h"
+
+namespace tav {
+
+// Fills slot `slot` of every pair: the observed score over the network of
+// the genes whose excluded flag is clear, then `shuffles` cumulative
+// shuffles of that network; pairs not removed and with an exceedance count
+// not above shuffles * cutoff are scored on each. Ends with p-values, means
+// and z-scores. Verbose writes one progress line per whole percent, quiet
+// one dot; the console line is ended at the end.
+void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
+                     int shuffles, int slot, double cutoff, bool verbose, std::ostream& out,
+                     ScoringPath path = ScoringPath::Fast);
+
+// (observed - mean) / sqrt(mean of squares - mean * mean).
+double zScore(double observed, double mean, double meanSquare);
+
+// Sets the removed flag of every pair whose p-value in the slot exceeds the
+// cut-off; returns how many it set.
+int markNotSignificant(std::vector<PairRecord>& pairs, int slot, double cutoff);
+
+}  // namespace tav

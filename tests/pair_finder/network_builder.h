@@ -1,0 +1,66 @@
+// Small hand-built gene tables and random networks for the pair finder tests.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "interactions.h"
+#include "records.h"
+
+namespace tav::testing {
+
+struct Network {
+  std::vector<GeneRecord> genes;
+  std::vector<InteractionPair> training;
+  int elementCount = 0;
+  int n() const { return static_cast<int>(genes.size()); }
+};
+
+// Genes with the given element sets; edges connect gene indices. The
+// training set is built from the rows like the driver does.
+inline Network makeNetwork(const std::vector<std::vector<int32_t>>& elements, int elementCount,
+                           const std::vector<std::pair<int, int>>& edges) {
+  Network net;
+  net.elementCount = elementCount;
+  for (size_t i = 0; i < elements.size(); ++i) {
+    GeneRecord g;
+    g.name = std::string(1, 'G');
+    g.name += std::to_string(i + 1);
+    for (int32_t e : elements[i]) g.setElement(e);
+    net.genes.push_back(std::move(g));
+  }
+  for (auto [a, b] : edges) {
+    net.genes[static_cast<size_t>(a)].connect(b);
+    net.genes[static_cast<size_t>(b)].connect(a);
+  }
+  std::ostringstream ignored;
+  buildTrainingSet(net.genes, net.n(), net.training, ignored);
+  return net;
+}
+
+// A random network: `genes` genes, about `edges` distinct edges, each gene
+// carrying each of `elementCount` elements with probability `density`.
+inline Network randomNetwork(std::mt19937& rng, int genes, int edges, int elementCount,
+                             double density) {
+  std::vector<std::vector<int32_t>> elements(static_cast<size_t>(genes));
+  std::bernoulli_distribution carries(density);
+  for (auto& set : elements) {
+    for (int e = 0; e < elementCount; ++e) {
+      if (carries(rng)) set.push_back(e);
+    }
+  }
+  std::uniform_int_distribution<int> pick(0, genes - 1);
+  std::vector<std::pair<int, int>> list;
+  for (int i = 0; i < edges; ++i) {
+    const int a = pick(rng);
+    const int b = pick(rng);
+    if (a != b) list.emplace_back(a, b);
+  }
+  return makeNetwork(elements, elementCount, list);
+}
+
+}  // namespace tav::testing

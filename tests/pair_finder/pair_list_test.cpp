@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "console.h"
+#include "network_builder.h"
+#include "pair_counting.h"
+#include "pair_list.h"
+
+namespace tav {
+namespace {
+
+using testing::makeNetwork;
+using testing::Network;
+using testing::randomNetwork;
+
+std::string six(double v) { return formatReal(v); }
+
+std::vector<std::pair<int, int>> members(const PairList& list) {
+  std::vector<std::pair<int, int>> out;
+  for (const PairRecord& p : list.pairs) out.emplace_back(p.first, p.second);
+  return out;
+}
+
+// Genes G1 {b, d}, G2 {d}, G3 {b, d}, G4 {}, G5 {a, b, d} with the elements
+// numbered as given; interactions G3-G4, G1-G2, G3-G5, G1-G5, G2-G3, G2-G4.
+Network fiveGenes(int a, int b, int d) {
+  return makeNetwork({{b, d}, {d}, {b, d}, {}, {a, b, d}}, 3,
+                     {{2, 3}, {0, 1}, {2, 4}, {0, 4}, {1, 2}, {1, 3}});
+}
+
+double scoreOf(Network& net, int a, int b) {
+  setPresenceA(net.genes, net.n(), a);
+  setPresenceB(net.genes, net.n(), b);
+  return pairScore(net.genes, net.n(), net.training, static_cast<int>(net.training.size()));
+}
+
+TEST(PairScore, WorkedExamples) {
+  Network five = fiveGenes(0, 1, 2);
+  EXPECT_EQ(six(scoreOf(five, 0, 1)), "0.0441116");
+  EXPECT_EQ(six(scoreOf(five, 0, 2)), "0.0145746");
+  EXPECT_EQ(six(scoreOf(five, 1, 2)), "0.00122718");
+  for (int e = 0; e < 3; ++e) EXPECT_EQ(scoreOf(five, e, e), 0.0);
+
+  // g1 {a}, g2 {b}, g3 {}: g1-g2, g2-g3.
+  Network three = makeNetwork({{0}, {1}, {}}, 2, {{0, 1}, {1, 2}});
+  EXPECT_EQ(six(scoreOf(three, 0, 1)), "0.0937041");
+  EXPECT_EQ(scoreOf(three, 0, 0), 0.0);
+}
+
+TEST(PairScore, ExcludedGenesAndNegativeAssociationScoreZero) {
+  Network three = makeNetwork({{0}, {1}, {}}, 2, {{0, 1}, {1, 2}});
+  for (GeneRecord& g : three.genes) g.excluded = true;
+  EXPECT_EQ(scoreOf(three, 0, 1), 0.0);
+  for (GeneRecord& g : three.genes) g.excluded = false;
+  three.genes[2].excluded = true;  // only g1-g2 is left: perfect association
+  EXPECT_GT(scoreOf(three, 0, 1), 0.0937041);
+
+  // a and b only ever face genes without the other element.
+  Network apart = makeNetwork({{0}, {}, {1}, {}}, 2, {{0, 1}, {2, 3}, {0, 2}, {1, 3}});
+  apart.genes[0].setElement(1);  // a and b together on G1, never across
+  EXPECT_EQ(scoreOf(apart, 0, 1), 0.0);
+}
+
+TEST(PairList, FiveGeneExampleLeavesOutExplainedPairs) {
+  for (ScoringPath path : {ScoringPath::Fast, ScoringPath::Plain}) {
+    Network net = fiveGenes(0, 1, 2);
+    PairList list;
+    std::ostringstream out;
+    const int64_t examined = buildPairList(net.genes, net.n(), 3, list, 500, net.training,
+                                           static_cast<int>(net.training.size()), out, path);
+    EXPECT_EQ(examined, 6);
+    EXPECT_EQ(members(list), (std::vector<std::pair<int, int>>{{0, 1}, {0, 0}, {1, 1}, {2, 2}}));
+    EXPECT_EQ(six(list.pairs[0].score), "0.0441116");
+    // Only G3-G5 and G1-G5 support (a, b).
+    EXPECT_EQ(list.pairs[0].supportingCount, 2);
+    EXPECT_EQ(list.pairs[0].restCount, 4);
+    EXPECT_EQ(out.str(), "");
+  }
+}
+
+TEST(PairList, StrongerLaterPairRemovesThePairsItExplains) {
+  // The same network with the elements in the order d, a, b: (a, d) and
+  // (b, d) enter first and are removed when (a, b) arrives above them.
+  for (ScoringPath path : {ScoringPath::Fast, ScoringPath::Plain}) {
+    Network net = fiveGenes(1, 2, 0);
+    PairList list;
+    std::ostringstream out;
+    buildPairList(net.genes, net.n(), 3, list, 500, net.training, static_cast<int>(net.training.size()),
+                  out, path);
+    EXPECT_EQ(members(list), (std::vector<std::pair<int, int>>{{1, 2}, {0, 0}, {1, 1}, {2, 2}}));
+  }
+}
+
+// Two disjoint copies of one motif: A{0}-B{1} and C{2}-D{3}, each with
+// partners that carry nothing, so (0, 1) and (2, 3) score exactly alike.
+Network twinPairs() {
+  return makeNetwork({{0}, {1}, {}, {}, {2}, {3}, {}, {}}, 4,
+                     {{0, 1}, {0, 2}, {1, 3}, {4, 5}, {4, 6}, {5, 7}});
+}
+
+TEST(PairList, EqualScoresKeepExaminationOrder) {
+  Network net = twinPairs();
+  ASSERT_EQ(scoreOf(net, 0, 1), scoreOf(net, 2, 3));
+  ASSERT_GT(scoreOf(net, 0, 1), 0.0);
+  PairList list;
+  std::ostringstream out;
+  buildPairList(net.genes, net.n(), 4, list, 500, net.training, static_cast<int>(net.training.size()), out);
+  ASSERT_GE(list.length(), 2);
+  EXPECT_EQ(members(list)[0], std::make_pair(0, 1));
+  EXPECT_EQ(members(list)[1], std::make_pair(2, 3));
+
+  // A one-place list keeps the first of the best pairs: an equal later
+  // score is not offered.
+  buildPairList(net.genes, net.n(), 4, list, 1, net.training, static_cast<int>(net.training.size()), out);
+  EXPECT_EQ(members(list), (std::vector<std::pair<int, int>>{{0, 1}}));
+}
+
+TEST(PairList, FullListDropsItsLastPairAndRefusesWhatItCannotPlace) {
+  Network net = twinPairs();
+  std::ostringstream out;
+  PairList list;
+  startPairList(net.genes, net.n(), 2, list);
+  auto candidate = [&](int a, int b, double score) {
+    PairCandidate c;
+    c.first = a;
+    c.second = b;
+    c.score = score;
+    c.baseCounts = countPair(net.genes, list.network, static_cast<int>(list.network.size()), a, b);
+    return c;
+  };
+  EXPECT_EQ(insertPair(net.genes, net.n(), candidate(0, 0, 0.0), list, out), 0);
+  EXPECT_EQ(insertPair(net.genes, net.n(), candidate(1, 1, 0.0), list, out), 1);
+  // Full: a zero score cannot go anywhere.
+  EXPECT_EQ(insertPair(net.genes, net.n(), candidate(2, 2, 0.0), list, out), -1);
+  EXPECT_EQ(list.length(), 2);
+  // A real pair goes on top and pushes (1, 1) out.
+  EXPECT_EQ(insertPair(net.genes, net.n(), candidate(0, 1, scoreOf(net, 0, 1)), list, out), 0);
+  EXPECT_EQ(members(list), (std::vector<std::pair<int, int>>{{0, 1}, {0, 0}}));
+}
+
+TEST(PairList, ProgressLineAfterEveryThousandPairs) {
+  // 45 elements: 1035 pairs, one progress line.
+  std::vector<std::vector<int32_t>> elements(4);
+  for (int e = 0; e < 45; ++e) elements[static_cast<size_t>(e % 4)].push_back(e);
+  Network net = makeNetwork(elements, 45, {{0, 1}, {1, 2}, {2, 3}});
+  PairList list;
+  std::ostringstream out;
+  EXPECT_EQ(buildPairList(net.genes, net.n(), 45, list, 3, net.training,
+                          static_cast<int>(net.training.size()), out),
+            1035);
+  EXPECT_EQ(out.str(), "1000 Sequence Element pairs have been examined so far...\n");
+}
+
+TEST(PairList, EveryInsertionRepeatsTheTruncationMessage) {
+  // 250 genes all connected: 31125 edges, beyond the 30000 the lists hold.
+  std::vector<std::vector<int32_t>> elements(250);
+  elements[0] = {0};
+  elements[1] = {1};
+  std::vector<std::pair<int, int>> edges;
+  for (int i = 0; i < 250; ++i) {
+    for (int j = i + 1; j < 250; ++j) edges.emplace_back(i, j);
+  }
+  Network net = makeNetwork(elements, 2, edges);
+  ASSERT_EQ(net.training.size(), 30000u);
+  PairList list;
+  std::ostringstream out;
+  buildPairList(net.genes, net.n(), 2, list, 500, net.training, 30000, out);
+  const std::string message = "More than 30000 interactions were found. The rest will be ignored.\n";
+  std::string expected;
+  for (int i = 0; i < list.length(); ++i) expected += message;
+  EXPECT_GE(list.length(), 1);
+  EXPECT_EQ(out.str(), expected);
+}
+
+TEST(PairList, RedundancyTestLeavesPresenceAsItWas) {
+  Network net = fiveGenes(0, 1, 2);
+  PairList list;
+  std::ostringstream out;
+  buildPairList(net.genes, net.n(), 3, list, 500, net.training, static_cast<int>(net.training.size()), out);
+  for (int g = 0; g < net.n(); ++g) {
+    net.genes[static_cast<size_t>(g)].presenceA = 7 + g;
+    net.genes[static_cast<size_t>(g)].presenceB = -g;
+  }
+  PairCandidate ad;
+  ad.first = 0;
+  ad.second = 2;
+  ad.score = scoreOf(net, 0, 2);
+  for (int g = 0; g < net.n(); ++g) {
+    net.genes[static_cast<size_t>(g)].presenceA = 7 + g;
+    net.genes[static_cast<size_t>(g)].presenceB = -g;
+  }
+  ad.baseCounts = countPair(net.genes, list.network, static_cast<int>(list.network.size()), 0, 2);
+  for (ScoringPath path : {ScoringPath::Fast, ScoringPath::Plain}) {
+    EXPECT_EQ(isRedundant(net.genes, net.n(), ad, list.pairs[0], kRedundancyFactor, list.network, path), 1);
+    for (int g = 0; g < net.n(); ++g) {
+      EXPECT_EQ(net.genes[static_cast<size_t>(g)].presenceA, 7 + g);
+      EXPECT_EQ(net.genes[static_cast<size_t>(g)].presenceB, -g);
+    }
+  }
+  // Without any interaction the conditional score is undefined: redundant.
+  PairRecord empty;
+  EXPECT_EQ(isRedundant(net.genes, net.n(), ad, empty, kRedundancyFactor, {}, ScoringPath::Fast), 1);
+}
+
+TEST(PairList, SplitKeepsOrderAndAgreesWithTheBitForm) {
+  std::mt19937 rng(11);
+  for (int round = 0; round < 20; ++round) {
+    Network net = randomNetwork(rng, 30, 60, 4, 0.3);
+    PairRecord pair;
+    pair.first = round % 4;
+    pair.second = (round / 4) % 4;
+    if (pair.first > pair.second) std::swap(pair.first, pair.second);
+    std::vector<InteractionPair> rest = net.training;
+    std::vector<InteractionPair> supporting;
+    const int restLength = splitSupporting(rest, static_cast<int>(rest.size()), supporting, 0, net.genes, pair);
+    markSupporting(net.genes, net.training, pair);
+    EXPECT_EQ(restLength, pair.restCount);
+    EXPECT_EQ(static_cast<int>(supporting.size()), pair.supportingCount);
+    size_t r = 0;
+    size_t s = 0;
+    for (size_t i = 0; i < net.training.size(); ++i) {
+      const bool bit = (pair.supporting[i / 64] >> (i % 64)) & 1u;
+      EXPECT_EQ(bit, supportsPair(net.genes, net.training[i], pair.first, pair.second));
+      const InteractionPair& expected = net.training[i];
+      const InteractionPair& got = bit ? supporting[s++] : rest[r++];
+      EXPECT_EQ(got.first, expected.first);
+      EXPECT_EQ(got.second, expected.second);
+    }
+  }
+}
+
+TEST(PairList, OrderingIsStableSelfPairsFirst) {
+  std::vector<PairRecord> pairs(6);
+  const int spec[6][3] = {{0, 1, 5}, {2, 2, 1}, {0, 3, 5}, {1, 1, 1}, {3, 3, 4}, {1, 2, 9}};
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    pairs[i].first = spec[i][0];
+    pairs[i].second = spec[i][1];
+    pairs[i].score = spec[i][2] / 100.0;
+  }
+  orderPairs(pairs);
+  std::vector<std::pair<int, int>> order;
+  for (const PairRecord& p : pairs) order.emplace_back(p.first, p.second);
+  EXPECT_EQ(order, (std::vector<std::pair<int, int>>{{3, 3}, {2, 2}, {1, 1}, {1, 2}, {0, 1}, {0, 3}}));
+}
+
+// The fast counting must give the plain path's list bit for bit, including
+// the full-list and redundancy decisions and a randomised training set.
+TEST(PairList, FastPathMatchesPlainPathOnRandomNetworks) {
+  std::mt19937 rng(2024);
+  int shortened = 0;  // rounds in which redundancy or the capacity left pairs out
+  for (int round = 0; round < 60; ++round) {
+    const int genes = 8 + round % 25;
+    const int elements = 2 + round % 9;
+    Network net = randomNetwork(rng, genes, genes * (1 + round % 3), elements, 0.15 + 0.05 * (round % 5));
+    if (net.training.empty()) continue;
+    int count = static_cast<int>(net.training.size());
+    if (round % 3 == 0) {
+      shuffleInteractions(net.training, count);
+      rebuildInteractionRows(net.genes, net.n(), net.training, count);
+    }
+    const int queue = round % 4 == 0 ? 2 : (round % 4 == 1 ? 5 : 500);
+    Network copy = net;
+    PairList fast;
+    PairList plain;
+    std::ostringstream fastOut;
+    std::ostringstream plainOut;
+    const int64_t e1 = buildPairList(net.genes, net.n(), elements, fast, queue, net.training, count, fastOut);
+    const int64_t e2 = buildPairList(copy.genes, copy.n(), elements, plain, queue, copy.training, count,
+                                     plainOut, ScoringPath::Plain);
+    ASSERT_EQ(e1, e2);
+    ASSERT_EQ(fastOut.str(), plainOut.str());
+    ASSERT_EQ(fast.length(), plain.length()) << "round " << round;
+    if (fast.length() < e1) ++shortened;
+    for (int i = 0; i < fast.length(); ++i) {
+      const PairRecord& f = fast.pairs[static_cast<size_t>(i)];
+      const PairRecord& p = plain.pairs[static_cast<size_t>(i)];
+      EXPECT_EQ(f.first, p.first);
+      EXPECT_EQ(f.second, p.second);
+      EXPECT_EQ(f.score, p.score);
+      EXPECT_EQ(f.supporting, p.supporting);
+    }
+  }
+  EXPECT_GT(shortened, 20);
+}
+
+}  // namespace
+}  // namespace tav
