@@ -12,26 +12,20 @@ TEST(NoaLines, StripAndSplit) {
   std::string line = " A C\tG = 5'MOTIF \t";
   stripBlanks(line);
   EXPECT_EQ(line, "ACG=5'MOTIF");
-  std::string name;
-  std::string value;
-  EXPECT_TRUE(splitName(line, name));
-  EXPECT_EQ(name, "ACG");
-  EXPECT_TRUE(splitValue(line, value));
-  EXPECT_EQ(value, "5'MOTIF");
-
-  EXPECT_TRUE(splitName("a=b=c", name));
-  EXPECT_EQ(name, "a");
-  EXPECT_TRUE(splitValue("a=b=c", value));
-  EXPECT_EQ(value, "b=c");
-  EXPECT_TRUE(splitName("ACG=", name));
-  EXPECT_FALSE(splitValue("ACG=", value));  // the only '=' ends the line
-  EXPECT_TRUE(splitValue("A==", value));
-  EXPECT_EQ(value, "=");
-  EXPECT_FALSE(splitName("ACG", name));
-  EXPECT_FALSE(splitValue("ACG", value));
-  EXPECT_FALSE(splitValue("", value));
-  EXPECT_TRUE(splitName("=X", name));
-  EXPECT_EQ(name, "");
+  // line, name before the first '=' (or none), value after it (or none when
+  // the only '=' ends the line)
+  struct Case { const char* line; bool hasName; const char* name; bool hasValue; const char* value; };
+  for (const Case& c : {Case{"ACG=5'MOTIF", true, "ACG", true, "5'MOTIF"},
+                        Case{"a=b=c", true, "a", true, "b=c"}, Case{"ACG=", true, "ACG", false, ""},
+                        Case{"A==", true, "A", true, "="}, Case{"=X", true, "", true, "X"},
+                        Case{"ACG", false, "", false, ""}, Case{"", false, "", false, ""}}) {
+    std::string name;
+    std::string value;
+    EXPECT_EQ(splitName(c.line, name), c.hasName) << c.line;
+    EXPECT_EQ(name, c.name) << c.line;
+    EXPECT_EQ(splitValue(c.line, value), c.hasValue) << c.line;
+    EXPECT_EQ(value, c.value) << c.line;
+  }
 }
 
 struct Read {
@@ -83,13 +77,6 @@ TEST(NoaReader, HeaderOnlyOrEmpty) {
   EXPECT_EQ(readAll("ACGTAC = 5'MOTIF\n").result.next, 0);
   EXPECT_EQ(readAll("header\nACGTAC = 3'MOTIF\n").result.next, 0);
   EXPECT_EQ(readAll("header\nACGTAC = 3'MOTIF\n", "3'MOTIF").result.next, 1);
-}
-
-TEST(NoaReader, StoresFromTheStartIndex) {
-  const Read read = readAll("h\nAC=X\nGT=X\n", "X", 3);
-  EXPECT_EQ(read.result.next, 5);
-  EXPECT_EQ(read.entries[3].text, "AC");
-  EXPECT_EQ(read.entries[4].text, "GT");
 }
 
 TEST(NoaReader, LongLinesAreReadInPieces) {

@@ -135,20 +135,6 @@ std::vector<int> flaggedColumns(const FrequencyMatrix& f, int columns) {
   return flagged;
 }
 
-TEST(ColumnInformation, SixMostInformativeAndTiesWithTheSixth) {
-  FrequencyMatrix f;
-  countsToFrequencies(countMatrix("A[AC][AC]CNGT[AC]A"), f);
-  // Five single bases, then three tied alternatives: all three flagged.
-  EXPECT_EQ(flaggedColumns(f, 9), (std::vector<int>{0, 1, 2, 3, 5, 6, 7, 8}));
-  countsToFrequencies(countMatrix("A[ACG]CNGT[AC]AC"), f);
-  EXPECT_EQ(flaggedColumns(f, 9), (std::vector<int>{0, 2, 4, 5, 7, 8}));
-  countsToFrequencies(countMatrix("NNNN"), f);
-  EXPECT_EQ(flaggedColumns(f, 4), (std::vector<int>{0, 1, 2, 3}));
-  ColumnInfo info[1];
-  computeColumnInfo(f, 1, info);
-  EXPECT_DOUBLE_EQ(info[0].info, -std::log10(4.0));
-}
-
 TEST(ColumnInformation, TieAtTheSixthMakesAnOffsetAdmissible) {
   // The query's two tied alternatives are both flagged, so its last six
   // columns can face the six columns of the reference exactly.

@@ -62,13 +62,6 @@ TEST(ClosestMatch, PerfectMatchesOfDifferentSiteCountsTie) {
   EXPECT_EQ(findClosestMatches(queries, 1, {fiveSites, threeSites}, 2, 100 * 0.01, true), 0);
 }
 
-TEST(ClosestMatch, OppositeStrandOnlyWithTheFlag) {
-  std::vector<MotifEntry> queries = {entry("AAGGTCCATG")};
-  const std::vector<MotifMatrix> refs = {reference("CATGGACCTT", "turned")};
-  EXPECT_EQ(findClosestMatches(queries, 1, refs, 1, 0.9, false), 0);
-  EXPECT_EQ(findClosestMatches(queries, 1, refs, 1, 0.9, true), 1);
-}
-
 std::string randomMotif(std::mt19937& rng) {
   static const char* const kSymbols[] = {"A", "C", "G", "T", "A", "C", "G", "T",
                                          "N", "[AC]", "[GT]", "[ACG]", "[]", "."};

@@ -108,16 +108,6 @@ TEST(JasparFile, CountsSaturateInsteadOfWrapping) {
   EXPECT_EQ(m.counts[3][0], std::numeric_limits<int32_t>::max());
 }
 
-TEST(JasparFile, CapacityStopsAtTheFirstMatrixTooMany) {
-  std::istringstream in(">a\nA [1]\n>b\nA [1]\n>c\nA [1]\n");
-  std::vector<MotifMatrix> refs(1);
-  bool tooMany = false;
-  EXPECT_EQ(readJasparFile(in, refs, 1, &tooMany, 2), 2);
-  EXPECT_TRUE(tooMany);
-  EXPECT_EQ(refs.size(), 2u);
-  EXPECT_EQ(refs[1].closestName, "");
-}
-
 class AceFolder : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -49,15 +49,6 @@ class SimvaleRun : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(SimvaleRun, CompletesAndWritesTheReport) {
-  std::string console;
-  EXPECT_EQ(run({"-noa", path("q.noa"), "-reffile", path("refs.jaspar"), "-out", path("r.tsv")},
-                console),
-            0);
-  EXPECT_NE(console.find("1 known motifs were found.\n"), std::string::npos);
-  EXPECT_EQ(get("r.tsv"), "Sequence\tClosest Match\tMatch Score\nACGTGACC\tone\t1\nTTGACA\t\t\n");
-}
-
 TEST_F(SimvaleRun, ReportThatCannotBeWrittenIsAnError) {
   std::error_code ec;
   fs::create_symlink("/dev/full", dir_ / "full.tsv", ec);
