@@ -40,6 +40,10 @@ struct NoaReadResult {
   bool tooMany = false;
 };
 
+// Skips the header line, then stores an entry (masks and counts built with
+// capacity 100) for every line of the requested type at entries[start],
+// entries[start + 1], ... (the vector grows as needed). Stops at the first
+// malformed motif or when a 10001st entry would be stored.
 NoaReadResult readNoaMotifs(std::istream& in, std::vector<MotifEntry>& entries, int start,
                             std::string_view type);
 
