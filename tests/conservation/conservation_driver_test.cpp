@@ -114,16 +114,5 @@ TEST_F(ConservationRun, NegativeSeedIsReplacedByTheClock) {
   EXPECT_LE(printed, after);
 }
 
-TEST_F(ConservationRun, FailuresAfterCreatingTheOutputLeaveItEmpty) {
-  put("o.txt", "old content\n");
-  put("orth.tab", "one two\nx y\n");
-  std::string console;
-  EXPECT_EQ(run({"-out", path("o.txt")}, console), 1);
-  EXPECT_NE(console.find(" does not seem to be a TAB file or contain orthology information."
-                         " Program aborted.\n"),
-            std::string::npos);
-  EXPECT_EQ(get("o.txt"), "");
-}
-
 }  // namespace
 }  // namespace tav

@@ -18,12 +18,4 @@ inline SequenceRecord nucleotideRecord(const std::string& name, const std::strin
   return record;
 }
 
-inline SequenceRecord proteinRecord(const std::string& name, const std::string& letters) {
-  SequenceRecord record;
-  record.name = name;
-  for (char c : letters) record.codes.push_back(proteinSymbolMask(c));
-  record.length = static_cast<int32_t>(record.codes.size());
-  return record;
-}
-
 }  // namespace tav::testing
