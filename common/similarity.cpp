@@ -10,17 +10,16 @@ namespace {
 bool scorable(int columns) { return columns >= kInformativeColumns && columns <= kMatrixColumns; }
 
 // The Pearson correlation of the 4d value pairs summed so far, or NaN when one
-// side is constant (0/0), which no comparison lets through. Two columns sets
-// that are exact linear images of each other correlate perfectly, but the
-// rounding of the sums can put the quotient an ulp or two above 1; it is held
-// at 1 so that such a score never beats a cutoff of 1 and equal perfect scores
-// stay equal (the earlier reference wins).
+// side is constant (0/0), which no comparison lets through. The quotient is
+// kept exactly as computed: two column sets that are exact linear images of
+// each other may round an ulp above 1, and scores must repeat bit for bit
+// across implementations of the same formula.
 double correlation(double sx, double sy, double sxy, double sxx, double syy, int d) {
   const double n = 4.0 * d;
   const double mx = sx / n;
   const double my = sy / n;
   const double r = (sxy / n - mx * my) / std::sqrt((sxx / n - mx * mx) * (syy / n - my * my));
-  return r > 1.0 ? 1.0 : r;
+  return r;
 }
 
 }  // namespace
