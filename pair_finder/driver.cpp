@@ -198,6 +198,9 @@ int runPairFinder(int argc, const char* const* argv, std::ostream& out) {
   const int32_t srandValue = values.integer[kSrand];
   if (srandValue == 0) {
     line(out, "srand: will not be used.");
+    // The generator's initial state: a second run in the same process
+    // starts exactly like the first.
+    seedRandom(1);
   } else {
     const long long seed = srandValue > 0 ? static_cast<long long>(srandValue)
                                           : static_cast<long long>(std::time(nullptr));
