@@ -11,6 +11,7 @@ set(TAVRIN_FUZZ_TARGETS
   jaspar=motif_compare_lib
   ace=motif_compare_lib
   orthologs=conservation_lib
+  motif_records=conservation_lib
 )
 
 # Sets <prefix>_NAME and <prefix>_LIBRARY from one list entry, and
