@@ -1,5 +1,6 @@
 # The fuzz targets: fuzz/<name>_fuzz.cpp, each with the library that holds
 # the reader it drives. A target whose library does not exist is left out.
+set(TAVRIN_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(TAVRIN_FUZZ_TARGETS
   command_line=tavrin_common
   line_reader=tavrin_common
@@ -20,7 +21,7 @@ macro(tavrin_fuzz_target_parts entry prefix)
   string(REPLACE "=" ";" _parts ${entry})
   list(GET _parts 0 ${prefix}_NAME)
   list(GET _parts 1 ${prefix}_LIBRARY)
-  set(${prefix}_SOURCE ${CMAKE_SOURCE_DIR}/fuzz/${${prefix}_NAME}_fuzz.cpp)
+  set(${prefix}_SOURCE ${TAVRIN_FUZZ_DIR}/${${prefix}_NAME}_fuzz.cpp)
   if(TARGET ${${prefix}_LIBRARY} AND EXISTS ${${prefix}_SOURCE})
     set(${prefix}_AVAILABLE TRUE)
   else()
