@@ -43,6 +43,26 @@ const SlotStats* PairRecord::slotIfAny(int s) const {
   return &slots[static_cast<size_t>(s)];
 }
 
+void PairRecord::setSupporting(std::vector<int32_t> positions, int32_t networkLength) {
+  supportingCount = static_cast<int32_t>(positions.size());
+  restCount = networkLength - supportingCount;
+  supportingBits.clear();
+  // Positions cost 32 bits each, the bit form one bit per interaction.
+  if (static_cast<int64_t>(positions.size()) * 32 > networkLength) {
+    supportingBits.assign((static_cast<size_t>(networkLength) + 63) / 64, 0);
+    for (int32_t i : positions) supportingBits[static_cast<size_t>(i) >> 6] |= uint64_t{1} << (i & 63);
+    positions.clear();
+  }
+  positions.shrink_to_fit();
+  supportingPositions = std::move(positions);
+}
+
+bool PairRecord::supports(size_t position) const {
+  if (!supportingBits.empty()) return (supportingBits[position >> 6] >> (position & 63)) & 1u;
+  return std::binary_search(supportingPositions.begin(), supportingPositions.end(),
+                            static_cast<int32_t>(position));
+}
+
 void EdgeIndex::build(const std::vector<GeneRecord>& genes, int n,
                       const std::vector<InteractionPair>& list, int count) {
   auto usable = [&](const InteractionPair& p) {

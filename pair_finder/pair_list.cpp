@@ -1,7 +1,6 @@
 #include "pair_list.h"
 
 #include <algorithm>
-#include <bit>
 #include <sstream>
 
 #include "capacities.h"
@@ -12,7 +11,16 @@ namespace tav {
 
 namespace {
 
-bool bitSet(const std::vector<uint64_t>& bits, size_t i) { return (bits[i >> 6] >> (i & 63)) & 1u; }
+// Q's score conditioned on whether an interaction supports P, weighted by
+// the interactions on each side, against the factor times Q's score. No
+// interaction at all leaves it undefined: redundant.
+int conditionalRedundant(double m1, double m2, const PairRecord& p, const PairCandidate& q, double factor) {
+  const int32_t r = p.restCount;
+  const int32_t s = p.supportingCount;
+  if (r + s == 0) return 1;
+  const double conditional = (m1 * r + m2 * s) / (r + s);
+  return conditional < factor * q.score ? 1 : 0;
+}
 
 // The records' interaction lists, written out in network order.
 void materialize(const std::vector<InteractionPair>& network, const PairRecord& p,
@@ -20,8 +28,74 @@ void materialize(const std::vector<InteractionPair>& network, const PairRecord& 
   rest.clear();
   supporting.clear();
   for (size_t i = 0; i < network.size(); ++i) {
-    (bitSet(p.supporting, i) ? supporting : rest).push_back(network[i]);
+    (p.supports(i) ? supporting : rest).push_back(network[i]);
   }
+}
+
+// Gene marks of the two elements of a pair, set from the carriers and
+// cleared again when the scope ends.
+class PairMarks {
+ public:
+  PairMarks(PairList& list, int32_t first, int32_t second) : list_(list), first_(first), second_(second) {
+    set(1);
+  }
+  ~PairMarks() { set(0); }
+  PairMarks(const PairMarks&) = delete;
+  PairMarks& operator=(const PairMarks&) = delete;
+
+  const uint8_t* first() const { return list_.carriesFirst.data(); }
+  const uint8_t* second() const { return list_.carriesSecond.data(); }
+
+ private:
+  void set(uint8_t value) {
+    for (int32_t g : carriersOf(first_)) list_.carriesFirst[static_cast<size_t>(g)] = value;
+    for (int32_t g : carriersOf(second_)) list_.carriesSecond[static_cast<size_t>(g)] = value;
+  }
+  const std::vector<int32_t>& carriersOf(int32_t element) const {
+    static const std::vector<int32_t> none;
+    if (element < 0 || element >= static_cast<int32_t>(list_.carriers.size())) return none;
+    return list_.carriers[static_cast<size_t>(element)];
+  }
+
+  PairList& list_;
+  int32_t first_;
+  int32_t second_;
+};
+
+// The split of the network for the pair whose genes are marked.
+void markSupportingFromMarks(const std::vector<InteractionPair>& network, const uint8_t* a,
+                             const uint8_t* b, PairRecord& pair) {
+  std::vector<int32_t> positions;
+  for (size_t i = 0; i < network.size(); ++i) {
+    const auto g = static_cast<size_t>(network[i].first);
+    const auto h = static_cast<size_t>(network[i].second);
+    if ((a[g] && b[h]) || (a[h] && b[g])) positions.push_back(static_cast<int32_t>(i));
+  }
+  pair.setSupporting(std::move(positions), static_cast<int32_t>(network.size()));
+}
+
+// The fast redundancy test with q's genes marked: q is counted over p's
+// supporting interactions (usually few), and its rest counts are its counts
+// over the whole network minus those.
+int redundantFromMarks(const std::vector<GeneRecord>& genes, const PairCandidate& q, const PairRecord& p,
+                       double factor, const std::vector<InteractionPair>& network, const uint8_t* a,
+                       const uint8_t* b) {
+  PairCounts support;
+  p.forEachSupporting([&](size_t i) {
+    const auto g = static_cast<size_t>(network[i].first);
+    const auto h = static_cast<size_t>(network[i].second);
+    if (genes[g].excluded || genes[h].excluded) return;
+    support.both += a[g] * b[h] + a[h] * b[g];
+    support.rowPresent += a[g] + a[h];
+    support.columnPresent += b[h] + b[g];
+    support.observations += 2;
+  });
+  PairCounts rest;
+  rest.both = q.baseCounts.both - support.both;
+  rest.rowPresent = q.baseCounts.rowPresent - support.rowPresent;
+  rest.columnPresent = q.baseCounts.columnPresent - support.columnPresent;
+  rest.observations = q.baseCounts.observations - support.observations;
+  return conditionalRedundant(mutualInformation(rest), mutualInformation(support), p, q, factor);
 }
 
 }  // namespace
@@ -53,7 +127,8 @@ void setPresenceB(std::vector<GeneRecord>& genes, int n, int32_t element) {
   for (int g = 0; g < n; ++g) genes[static_cast<size_t>(g)].presenceB = genes[static_cast<size_t>(g)].hasElement(element) ? 1 : 0;
 }
 
-void startPairList(const std::vector<GeneRecord>& genes, int n, int queue, PairList& list) {
+void startPairList(const std::vector<GeneRecord>& genes, int n, int elementCount, int queue,
+                   PairList& list) {
   list.pairs.clear();
   list.capacity = std::min(queue, kMaxPairList);
   std::ostringstream message;
@@ -62,6 +137,9 @@ void startPairList(const std::vector<GeneRecord>& genes, int n, int queue, PairL
   if (!list.networkMessage.empty() && list.networkMessage.back() == '\n') {
     list.networkMessage.pop_back();
   }
+  list.carriers = elementCarriers(genes, n, elementCount);
+  list.carriesFirst.assign(static_cast<size_t>(n), 0);
+  list.carriesSecond.assign(static_cast<size_t>(n), 0);
 }
 
 bool supportsPair(const std::vector<GeneRecord>& genes, const InteractionPair& interaction,
@@ -90,106 +168,93 @@ int splitSupporting(std::vector<InteractionPair>& rest, int restLength,
 
 void markSupporting(const std::vector<GeneRecord>& genes, const std::vector<InteractionPair>& network,
                     PairRecord& pair) {
-  pair.supporting.assign((network.size() + 63) / 64, 0);
-  int32_t count = 0;
+  std::vector<int32_t> positions;
   for (size_t i = 0; i < network.size(); ++i) {
-    if (supportsPair(genes, network[i], pair.first, pair.second)) {
-      pair.supporting[i >> 6] |= uint64_t{1} << (i & 63);
-      ++count;
-    }
+    if (supportsPair(genes, network[i], pair.first, pair.second)) positions.push_back(static_cast<int32_t>(i));
   }
-  pair.supportingCount = count;
-  pair.restCount = static_cast<int32_t>(network.size()) - count;
+  pair.setSupporting(std::move(positions), static_cast<int32_t>(network.size()));
 }
 
 int isRedundant(std::vector<GeneRecord>& genes, int n, const PairCandidate& q, const PairRecord& p,
                 double factor, const std::vector<InteractionPair>& network, ScoringPath path) {
-  const int32_t r = p.restCount;
-  const int32_t s = p.supportingCount;
-  double m1 = 0.0;
-  double m2 = 0.0;
-  if (path == ScoringPath::Plain) {
+  if (path == ScoringPath::Fast) {
+    std::vector<uint8_t> a(static_cast<size_t>(n));
+    std::vector<uint8_t> b(static_cast<size_t>(n));
     for (int g = 0; g < n; ++g) {
-      GeneRecord& gene = genes[static_cast<size_t>(g)];
-      gene.savedA = gene.presenceA;
-      gene.savedB = gene.presenceB;
+      a[static_cast<size_t>(g)] = genes[static_cast<size_t>(g)].hasElement(q.first) ? 1 : 0;
+      b[static_cast<size_t>(g)] = genes[static_cast<size_t>(g)].hasElement(q.second) ? 1 : 0;
     }
-    setPresenceA(genes, n, q.first);
-    setPresenceB(genes, n, q.second);
-    std::vector<InteractionPair> rest;
-    std::vector<InteractionPair> supporting;
-    materialize(network, p, rest, supporting);
-    m1 = pairScore(genes, n, rest, r);
-    m2 = pairScore(genes, n, supporting, s);
-    for (int g = 0; g < n; ++g) {
-      GeneRecord& gene = genes[static_cast<size_t>(g)];
-      gene.presenceA = gene.savedA;
-      gene.presenceB = gene.savedB;
-    }
-  } else {
-    // The supporting interactions are usually few: count q over them and
-    // take the rest as q's counts over the whole network minus those.
-    PairCounts support;
-    for (size_t w = 0; w < p.supporting.size(); ++w) {
-      for (uint64_t bits = p.supporting[w]; bits != 0; bits &= bits - 1) {
-        const size_t i = w * 64 + static_cast<size_t>(std::countr_zero(bits));
-        const GeneRecord& g = genes[static_cast<size_t>(network[i].first)];
-        const GeneRecord& h = genes[static_cast<size_t>(network[i].second)];
-        if (g.excluded || h.excluded) continue;
-        const int ag = g.hasElement(q.first) ? 1 : 0;
-        const int ah = h.hasElement(q.first) ? 1 : 0;
-        const int bg = g.hasElement(q.second) ? 1 : 0;
-        const int bh = h.hasElement(q.second) ? 1 : 0;
-        support.both += ag * bh + ah * bg;
-        support.rowPresent += ag + ah;
-        support.columnPresent += bh + bg;
-        support.observations += 2;
-      }
-    }
-    PairCounts rest;
-    rest.both = q.baseCounts.both - support.both;
-    rest.rowPresent = q.baseCounts.rowPresent - support.rowPresent;
-    rest.columnPresent = q.baseCounts.columnPresent - support.columnPresent;
-    rest.observations = q.baseCounts.observations - support.observations;
-    m1 = mutualInformation(rest);
-    m2 = mutualInformation(support);
+    return redundantFromMarks(genes, q, p, factor, network, a.data(), b.data());
   }
-  // No interaction at all leaves the conditional score undefined: redundant.
-  if (r + s == 0) return 1;
-  const double conditional = (m1 * r + m2 * s) / (r + s);
-  return conditional < factor * q.score ? 1 : 0;
+  for (int g = 0; g < n; ++g) {
+    GeneRecord& gene = genes[static_cast<size_t>(g)];
+    gene.savedA = gene.presenceA;
+    gene.savedB = gene.presenceB;
+  }
+  setPresenceA(genes, n, q.first);
+  setPresenceB(genes, n, q.second);
+  std::vector<InteractionPair> rest;
+  std::vector<InteractionPair> supporting;
+  materialize(network, p, rest, supporting);
+  const double m1 = pairScore(genes, n, rest, p.restCount);
+  const double m2 = pairScore(genes, n, supporting, p.supportingCount);
+  for (int g = 0; g < n; ++g) {
+    GeneRecord& gene = genes[static_cast<size_t>(g)];
+    gene.presenceA = gene.savedA;
+    gene.presenceB = gene.savedB;
+  }
+  return conditionalRedundant(m1, m2, p, q, factor);
 }
 
 int insertPair(std::vector<GeneRecord>& genes, int n, const PairCandidate& candidate,
                PairList& list, std::ostream& out, ScoringPath path) {
+  const bool fast = path == ScoringPath::Fast;
   const double x = candidate.score;
   const int length = list.length();
-  int c = 0;
-  while (c < length && !(x > list.pairs[static_cast<size_t>(c)].score)) {
-    if (isRedundant(genes, n, candidate, list.pairs[static_cast<size_t>(c)], kRedundancyFactor,
-                    list.network, path)) {
-      return -1;
-    }
-    ++c;
-  }
-  if (length >= list.capacity) {
-    // A full list takes a candidate only in place of a lower pair.
-    if (c >= list.capacity) return -1;
-    list.pairs.pop_back();
-  }
   PairRecord record;
-  record.first = candidate.first;
-  record.second = candidate.second;
-  record.score = candidate.score;
-  record.baseCounts = candidate.baseCounts;
-  // Building the new pair's interaction list repeats the truncation message.
-  if (!list.networkMessage.empty()) line(out, list.networkMessage);
-  markSupporting(genes, list.network, record);
+  int c = 0;
+  {
+    PairMarks marks(list, fast ? candidate.first : -1, fast ? candidate.second : -1);
+    auto explains = [&](const PairRecord& p) {
+      return fast ? redundantFromMarks(genes, candidate, p, kRedundancyFactor, list.network, marks.first(),
+                                       marks.second())
+                  : isRedundant(genes, n, candidate, p, kRedundancyFactor, list.network, path);
+    };
+    while (c < length && !(x > list.pairs[static_cast<size_t>(c)].score)) {
+      if (explains(list.pairs[static_cast<size_t>(c)])) return -1;
+      ++c;
+    }
+    if (length >= list.capacity) {
+      // A full list takes a candidate only in place of a lower pair.
+      if (c >= list.capacity) return -1;
+      list.pairs.pop_back();
+    }
+    record.first = candidate.first;
+    record.second = candidate.second;
+    record.score = candidate.score;
+    record.baseCounts = candidate.baseCounts;
+    // Building the new pair's interaction list repeats the truncation message.
+    if (!list.networkMessage.empty()) line(out, list.networkMessage);
+    if (fast) {
+      markSupportingFromMarks(list.network, marks.first(), marks.second(), record);
+    } else {
+      markSupporting(genes, list.network, record);
+    }
+  }
   list.pairs.insert(list.pairs.begin() + c, std::move(record));
 
+  const PairRecord& placed = list.pairs[static_cast<size_t>(c)];
   for (size_t q = static_cast<size_t>(c) + 1; q < list.pairs.size();) {
-    if (isRedundant(genes, n, list.pairs[q], list.pairs[static_cast<size_t>(c)], kRedundancyFactor,
-                    list.network, path)) {
+    const PairRecord& lower = list.pairs[q];
+    bool redundant = false;
+    if (fast) {
+      PairMarks marks(list, lower.first, lower.second);
+      redundant = redundantFromMarks(genes, lower, placed, kRedundancyFactor, list.network, marks.first(),
+                                     marks.second());
+    } else {
+      redundant = isRedundant(genes, n, lower, placed, kRedundancyFactor, list.network, path);
+    }
+    if (redundant) {
       list.pairs.erase(list.pairs.begin() + static_cast<std::ptrdiff_t>(q));
     } else {
       ++q;
@@ -201,8 +266,8 @@ int insertPair(std::vector<GeneRecord>& genes, int n, const PairCandidate& candi
 int64_t buildPairList(std::vector<GeneRecord>& genes, int n, int elementCount, PairList& list,
                       int queue, const std::vector<InteractionPair>& training, int trainingCount,
                       std::ostream& out, ScoringPath path) {
-  startPairList(genes, n, queue, list);
   const int S = std::max(elementCount, 0);
+  startPairList(genes, n, S, queue, list);
   int64_t examined = 0;
   auto offer = [&](const PairCandidate& candidate) {
     if (list.length() < list.capacity ||
@@ -223,14 +288,17 @@ int64_t buildPairList(std::vector<GeneRecord>& genes, int n, int elementCount, P
         candidate.first = a;
         candidate.second = b;
         candidate.score = pairScore(genes, n, training, trainingCount);
-        candidate.baseCounts = countPair(genes, list.network, networkLength, a, b);
+        if (list.length() < list.capacity ||
+            (list.length() > 0 && candidate.score > list.pairs.back().score)) {
+          candidate.baseCounts = countPair(genes, list.network, networkLength, a, b);
+        }
         offer(candidate);
       }
     }
     return examined;
   }
 
-  const auto carriers = elementCarriers(genes, n, S);
+  const auto& carriers = list.carriers;
   EdgeIndex trainingIndex;
   trainingIndex.build(genes, n, training, trainingCount);
   std::vector<int64_t> trainingDegree(static_cast<size_t>(S));

@@ -26,9 +26,11 @@ void setPresenceA(std::vector<GeneRecord>& genes, int n, int32_t element);
 void setPresenceB(std::vector<GeneRecord>& genes, int n, int32_t element);
 
 // Empties the list, sets its capacity (queue, at most 30000) and builds the
-// network that new pairs are split over from the genes' rows. Nothing is
-// printed here: the network's truncation message is kept for insertPair.
-void startPairList(const std::vector<GeneRecord>& genes, int n, int queue, PairList& list);
+// network that new pairs are split over from the genes' rows, and the
+// carriers of the elements below elementCount. Nothing is printed here: the
+// network's truncation message is kept for insertPair.
+void startPairList(const std::vector<GeneRecord>& genes, int n, int elementCount, int queue,
+                   PairList& list);
 
 // Scores every pair (a, b), a <= b < elementCount, on the first
 // `trainingCount` interactions of `training` and offers it to the list when
@@ -40,9 +42,10 @@ int64_t buildPairList(std::vector<GeneRecord>& genes, int n, int elementCount, P
 
 // Places the candidate after every pair of a score at least its own unless
 // one of those explains it; drops the last pair of a full list; removes the
-// lower pairs that the new one explains. The candidate's baseCounts must be
-// its counts over list.network (countPair gives them). Returns the position
-// of the new pair, or -1 when the candidate was left out.
+// lower pairs that the new one explains. The list must have been started
+// with every element of the candidates, and the candidate's baseCounts must
+// be its counts over list.network (countPair gives them). Returns the
+// position of the new pair, or -1 when the candidate was left out.
 int insertPair(std::vector<GeneRecord>& genes, int n, const PairCandidate& candidate,
                PairList& list, std::ostream& out, ScoringPath path = ScoringPath::Fast);
 
@@ -64,7 +67,8 @@ int splitSupporting(std::vector<InteractionPair>& rest, int restLength,
                     std::vector<InteractionPair>& supporting, int supportingLength,
                     const std::vector<GeneRecord>& genes, const PairCandidate& pair);
 
-// The same split kept as one bit per interaction of `network` in the record.
+// The same split kept in the record as the positions in `network` of the
+// supporting interactions.
 void markSupporting(const std::vector<GeneRecord>& genes, const std::vector<InteractionPair>& network,
                     PairRecord& pair);
 

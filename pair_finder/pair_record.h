@@ -4,6 +4,7 @@
 // rest. Also the integer 2 x 2 table every score is computed from.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -57,15 +58,34 @@ struct PairRecord : PairCandidate {
   bool removed = false;
   // Only the slots a test has used so far (slot s exists once slot s ran).
   std::vector<SlotStats> slots;
-  // Bit i set when interaction i of the pair-list network supports the pair;
-  // the supporting list is the set bits, the rest list the clear ones, both
-  // in network order.
-  std::vector<uint64_t> supporting;
+  // The interactions of the pair-list network that support the pair (the
+  // supporting list; the others, in order, are the rest list): ascending
+  // positions while they are few, otherwise one bit per interaction.
+  std::vector<int32_t> supportingPositions;
+  std::vector<uint64_t> supportingBits;
   int32_t supportingCount = 0;  // s
   int32_t restCount = 0;        // r
 
   SlotStats& slot(int s);
   const SlotStats* slotIfAny(int s) const;
+
+  // Stores the split from the ascending supporting positions of a network
+  // of `networkLength` interactions.
+  void setSupporting(std::vector<int32_t> positions, int32_t networkLength);
+  bool supports(size_t position) const;
+  // Calls visit(position) for each supporting interaction, ascending.
+  template <typename Visit>
+  void forEachSupporting(Visit visit) const {
+    if (supportingBits.empty()) {
+      for (int32_t i : supportingPositions) visit(static_cast<size_t>(i));
+      return;
+    }
+    for (size_t w = 0; w < supportingBits.size(); ++w) {
+      for (uint64_t bits = supportingBits[w]; bits != 0; bits &= bits - 1) {
+        visit(w * 64 + static_cast<size_t>(std::countr_zero(bits)));
+      }
+    }
+  }
 };
 
 // The bounded pair list, sorted by decreasing score while it is built.
@@ -78,6 +98,12 @@ struct PairList {
   // The truncation message that building that list printed (empty if none);
   // every insertion rebuilds the list and so prints it again.
   std::string networkMessage;
+  // Scratch of the fast redundancy test: the genes carrying each element, and
+  // one mark per gene for each element of the pair under test (all clear
+  // between tests).
+  std::vector<std::vector<int32_t>> carriers;
+  std::vector<uint8_t> carriesFirst;
+  std::vector<uint8_t> carriesSecond;
 
   int length() const { return static_cast<int>(pairs.size()); }
 };

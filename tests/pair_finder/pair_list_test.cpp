@@ -123,7 +123,7 @@ TEST(PairList, FullListDropsItsLastPairAndRefusesWhatItCannotPlace) {
   Network net = twinPairs();
   std::ostringstream out;
   PairList list;
-  startPairList(net.genes, net.n(), 2, list);
+  startPairList(net.genes, net.n(), 4, 2, list);
   auto candidate = [&](int a, int b, double score) {
     PairCandidate c;
     c.first = a;
@@ -223,7 +223,7 @@ TEST(PairList, SplitKeepsOrderAndAgreesWithTheBitForm) {
     size_t r = 0;
     size_t s = 0;
     for (size_t i = 0; i < net.training.size(); ++i) {
-      const bool bit = (pair.supporting[i / 64] >> (i % 64)) & 1u;
+      const bool bit = pair.supports(i);
       EXPECT_EQ(bit, supportsPair(net.genes, net.training[i], pair.first, pair.second));
       const InteractionPair& expected = net.training[i];
       const InteractionPair& got = bit ? supporting[s++] : rest[r++];
@@ -281,7 +281,8 @@ TEST(PairList, FastPathMatchesPlainPathOnRandomNetworks) {
       EXPECT_EQ(f.first, p.first);
       EXPECT_EQ(f.second, p.second);
       EXPECT_EQ(f.score, p.score);
-      EXPECT_EQ(f.supporting, p.supporting);
+      EXPECT_EQ(f.supportingPositions, p.supportingPositions);
+      EXPECT_EQ(f.supportingBits, p.supportingBits);
     }
   }
   EXPECT_GT(shortened, 20);
