@@ -63,7 +63,7 @@ class PairMarks {
 };
 
 // The split of the network for the pair whose genes are marked.
-void markSupportingFromMarks(const std::vector<InteractionPair>& network, const uint8_t* a,
+void splitFromMarks(const std::vector<InteractionPair>& network, const uint8_t* a,
                              const uint8_t* b, PairRecord& pair) {
   std::vector<int32_t> positions;
   for (size_t i = 0; i < network.size(); ++i) {
@@ -149,24 +149,7 @@ bool supportsPair(const std::vector<GeneRecord>& genes, const InteractionPair& i
   return (g.hasElement(a) && h.hasElement(b)) || (h.hasElement(a) && g.hasElement(b));
 }
 
-int splitSupporting(std::vector<InteractionPair>& rest, int restLength,
-                    std::vector<InteractionPair>& supporting, int supportingLength,
-                    const std::vector<GeneRecord>& genes, const PairCandidate& pair) {
-  supporting.resize(static_cast<size_t>(supportingLength));
-  int kept = 0;
-  for (int i = 0; i < restLength; ++i) {
-    const InteractionPair interaction = rest[static_cast<size_t>(i)];
-    if (supportsPair(genes, interaction, pair.first, pair.second)) {
-      supporting.push_back(interaction);
-    } else {
-      rest[static_cast<size_t>(kept++)] = interaction;
-    }
-  }
-  rest.resize(static_cast<size_t>(kept));
-  return kept;
-}
-
-void markSupporting(const std::vector<GeneRecord>& genes, const std::vector<InteractionPair>& network,
+void splitSupporting(const std::vector<GeneRecord>& genes, const std::vector<InteractionPair>& network,
                     PairRecord& pair) {
   std::vector<int32_t> positions;
   for (size_t i = 0; i < network.size(); ++i) {
@@ -236,9 +219,9 @@ int insertPair(std::vector<GeneRecord>& genes, int n, const PairCandidate& candi
     // Building the new pair's interaction list repeats the truncation message.
     if (!list.networkMessage.empty()) line(out, list.networkMessage);
     if (fast) {
-      markSupportingFromMarks(list.network, marks.first(), marks.second(), record);
+      splitFromMarks(list.network, marks.first(), marks.second(), record);
     } else {
-      markSupporting(genes, list.network, record);
+      splitSupporting(genes, list.network, record);
     }
   }
   list.pairs.insert(list.pairs.begin() + c, std::move(record));

@@ -60,17 +60,10 @@ int isRedundant(std::vector<GeneRecord>& genes, int n, const PairCandidate& q, c
 bool supportsPair(const std::vector<GeneRecord>& genes, const InteractionPair& interaction,
                   int32_t a, int32_t b);
 
-// Moves the interactions of `rest` that support the pair, in order, to the
-// end of `supporting`; the others close up in order. Returns the new rest
-// length (the vectors are resized to their lengths).
-int splitSupporting(std::vector<InteractionPair>& rest, int restLength,
-                    std::vector<InteractionPair>& supporting, int supportingLength,
-                    const std::vector<GeneRecord>& genes, const PairCandidate& pair);
-
-// The same split kept in the record as the positions in `network` of the
-// supporting interactions.
-void markSupporting(const std::vector<GeneRecord>& genes, const std::vector<InteractionPair>& network,
-                    PairRecord& pair);
+// Splits `network` for the pair: the positions of the supporting
+// interactions go into the record, the others are its rest list.
+void splitSupporting(const std::vector<GeneRecord>& genes, const std::vector<InteractionPair>& network,
+                     PairRecord& pair);
 
 // Self-pairs first, then by decreasing score; equal keys keep their order.
 void orderPairs(std::vector<PairRecord>& pairs);

@@ -98,18 +98,7 @@ TEST(NetworkOutput, LayoutsTypesAndNumberForms) {
   EXPECT_FALSE(elementInKeptPair(pairs, 6));
 }
 
-TEST(NetworkOutput, NoKeptPairLeavesHeadersOnly) {
-  const std::vector<std::string> se = {"a", "b"};
-  const Files f = writeAll(se, {pair(0, 1, 0.2, 0, 0.0, true)}, 3);
-  EXPECT_EQ(f.pairs, 0);
-  EXPECT_EQ(f.elements, 0);
-  EXPECT_EQ(f.sif, "");
-  EXPECT_EQ(f.noa, "SequenceElementType (class=java.lang.String)\n");
-  EXPECT_EQ(f.scores, "MI (class=Double)\n");
-  EXPECT_EQ(f.robustness, "Robustness_per_3 (class=Integer)\n");
-  EXPECT_EQ(f.zscores, "Z_score (class=Double)\n");
-
-  // Only one mark character is ever dropped.
+TEST(NetworkOutput, OnlyOneMarkIsDropped) {
   std::ostringstream name;
   writeName(name, "@%ACGT");
   writeName(name, "|");
