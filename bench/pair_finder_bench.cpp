@@ -59,7 +59,10 @@ void runPairList(benchmark::State& state, tav::ScoringPath path) {
 void BM_PairListFast(benchmark::State& state) { runPairList(state, tav::ScoringPath::Fast); }
 void BM_PairListPlain(benchmark::State& state) { runPairList(state, tav::ScoringPath::Plain); }
 
-BENCHMARK(BM_PairListFast)->Args({2000, 5000, 300})->Args({12000, 30000, 3000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PairListFast)
+    ->Args({2000, 5000, 300})
+    ->Args({12000, 30000, 3000})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PairListFast)->Args({500, 1200, 60})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PairListPlain)->Args({500, 1200, 60})->Unit(benchmark::kMillisecond);
 
@@ -83,7 +86,9 @@ void runPermutation(benchmark::State& state, tav::ScoringPath path) {
 }
 
 void BM_PermutationFast(benchmark::State& state) { runPermutation(state, tav::ScoringPath::Fast); }
-void BM_PermutationPlain(benchmark::State& state) { runPermutation(state, tav::ScoringPath::Plain); }
+void BM_PermutationPlain(benchmark::State& state) {
+  runPermutation(state, tav::ScoringPath::Plain);
+}
 
 BENCHMARK(BM_PermutationFast)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PermutationPlain)->Arg(10)->Unit(benchmark::kMillisecond);

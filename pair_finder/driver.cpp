@@ -23,7 +23,19 @@ namespace tav {
 
 namespace {
 
-enum Option { kFasta, kSe, kInt, kSrand, kRandom, kQueue, kShuffle, kJfrac, kJnum, kOut, kDomethod };
+enum Option {
+  kFasta,
+  kSe,
+  kInt,
+  kSrand,
+  kRandom,
+  kQueue,
+  kShuffle,
+  kJfrac,
+  kJnum,
+  kOut,
+  kDomethod
+};
 
 // The output base name leaves room for the longest suffix (".1.noa").
 constexpr int kMaxOutBase = 253;
@@ -32,25 +44,27 @@ constexpr int kMaxAutomaticShuffles = 100000;
 
 OptionTable optionTable() {
   auto text = [](const char* key, bool required, int capacity) {
-    OptionSpec spec;
-    spec.key = key;
-    spec.kind = OptionKind::Text;
-    spec.required = required;
-    spec.capacity = capacity;
-    return spec;
+    OptionSpec option;
+    option.key = key;
+    option.kind = OptionKind::Text;
+    option.required = required;
+    option.capacity = capacity;
+    return option;
   };
   auto integer = [](const char* key, int32_t fallback) {
-    OptionSpec spec;
-    spec.key = key;
-    spec.kind = OptionKind::Integer;
-    spec.integerDefault = fallback;
-    return spec;
+    OptionSpec option;
+    option.key = key;
+    option.kind = OptionKind::Integer;
+    option.integerDefault = fallback;
+    return option;
   };
   OptionTable table;
-  table.entries = {text("-fasta ", true, 259),   text("-se ", true, 259),      text("-int ", true, 259),
-                   integer("-srand ", 0),        integer("-random ", 0),       integer("-queue ", 500),
-                   integer("-shuffle ", 0),      integer("-jfrac ", 3),        integer("-jnum ", 10),
-                   text("-out ", true, kMaxOutBase), text("-domethod ", false, 999)};
+  table.entries = {text("-fasta ", true, 259),    text("-se ", true, 259),
+                   text("-int ", true, 259),      integer("-srand ", 0),
+                   integer("-random ", 0),        integer("-queue ", 500),
+                   integer("-shuffle ", 0),       integer("-jfrac ", 3),
+                   integer("-jnum ", 10),         text("-out ", true, kMaxOutBase),
+                   text("-domethod ", false, 999)};
   return table;
 }
 
@@ -222,7 +236,8 @@ int runPairFinder(int argc, const char* const* argv, std::ostream& out) {
   } else {
     line(out, "Number of shufflings for assessing significance: automatic");
   }
-  line(out, "The fraction of sequences to be removed in each jack-knife trial: 1/", run.jackknifeFraction);
+  line(out, "The fraction of sequences to be removed in each jack-knife trial: 1/",
+       run.jackknifeFraction);
   line(out, "The number of jack-knife trials: ", run.jackknifeTrials);
   line(out);
   if (!validate(run, out)) return 1;
@@ -253,8 +268,8 @@ int runPairFinder(int argc, const char* const* argv, std::ostream& out) {
     geneCount = readFasta(in, genes, true, out);
   }
   if (geneCount == 0) {
-    line(out, "ERROR: ", run.fasta, " does not seem to be a FASTA file or contain protein sequences.",
-         " Program aborted.");
+    line(out, "ERROR: ", run.fasta,
+         " does not seem to be a FASTA file or contain protein sequences.", " Program aborted.");
     return 1;
   }
   line(out, geneCount, " sequences were read successfully.");
@@ -279,7 +294,8 @@ int runPairFinder(int argc, const char* const* argv, std::ostream& out) {
   line(out, interactionCount, " interactions were read at the second attempt.");
   if (interactionCount == 0) {
     line(out, "ERROR: ", run.interactions,
-         " does not seem to be a TAB interaction file or contain interactions.", " Program aborted.");
+         " does not seem to be a TAB interaction file or contain interactions.",
+         " Program aborted.");
     return 1;
   }
 
@@ -309,7 +325,8 @@ int runPairFinder(int argc, const char* const* argv, std::ostream& out) {
   if (run.randomMode == 2) shuffleElementAssociations(genes, geneCount);
   line(out, "Removing redundant nucleotide motifs...");
   elementCount = removeRedundantMotifs(seTable, elementCount, genes, geneCount, out);
-  line(out, elementCount, " Sequence Elements remained after removing redundant nucleotide motifs.");
+  line(out, elementCount,
+       " Sequence Elements remained after removing redundant nucleotide motifs.");
 
   // 14-15. Training set, interaction randomisation.
   std::vector<InteractionPair> training;
@@ -349,17 +366,19 @@ int runPairFinder(int argc, const char* const* argv, std::ostream& out) {
 
   // 20. Robustness.
   line(out, "Calculating robustness scores...");
-  jackknife(genes, geneCount, pairs, shuffles, 0.0, run.jackknifeTrials, run.jackknifeFraction, out);
+  jackknife(genes, geneCount, pairs, shuffles, 0.0, run.jackknifeTrials, run.jackknifeFraction,
+            out);
   const int notRobust = markNotRobust(pairs, run.jackknifeTrials / 2 + 1);
-  line(out, notRobust, " out of ", list.length(), " Sequence Element pairs were not robust and removed.");
+  line(out, notRobust, " out of ", list.length(),
+       " Sequence Element pairs were not robust and removed.");
   line(out);
 
   // 21. Output.
   line(out, "Writing the output...");
   const int pairsWritten = writeNetwork(files[0], seTable, pairs);
   const int elementsWritten = writeElementTypes(files[1], seTable, elementCount, pairs);
-  line(out, pairsWritten, " significant Sequence Element pairs were written, including ", elementsWritten,
-       " Sequence Elements.");
+  line(out, pairsWritten, " significant Sequence Element pairs were written, including ",
+       elementsWritten, " Sequence Elements.");
   writeScores(files[2], seTable, pairs);
   writeRobustness(files[3], seTable, pairs, run.jackknifeTrials);
   writeZScores(files[4], seTable, pairs);

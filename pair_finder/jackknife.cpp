@@ -10,7 +10,8 @@ void jackknife(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& p
                double cutoff, int trials, int fraction, std::ostream& out, ScoringPath path) {
   for (int t = 1; t <= trials; ++t) {
     write(out, "Jack-knife trial no. ", t, "...");
-    for (int g = 0; g < n; ++g) genes[static_cast<size_t>(g)].excluded = drawRandom() % fraction == 0;
+    for (int g = 0; g < n; ++g)
+      genes[static_cast<size_t>(g)].excluded = drawRandom() % fraction == 0;
     permutationTest(genes, n, pairs, shuffles, t, cutoff, false, out, path);
   }
   for (PairRecord& p : pairs) {

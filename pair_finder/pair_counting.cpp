@@ -50,7 +50,8 @@ void PairRecord::setSupporting(std::vector<int32_t> positions, int32_t networkLe
   // Positions cost 32 bits each, the bit form one bit per interaction.
   if (static_cast<int64_t>(positions.size()) * 32 > networkLength) {
     supportingBits.assign((static_cast<size_t>(networkLength) + 63) / 64, 0);
-    for (int32_t i : positions) supportingBits[static_cast<size_t>(i) >> 6] |= uint64_t{1} << (i & 63);
+    for (int32_t i : positions)
+      supportingBits[static_cast<size_t>(i) >> 6] |= uint64_t{1} << (i & 63);
     positions.clear();
   }
   positions.shrink_to_fit();
@@ -67,7 +68,8 @@ void EdgeIndex::build(const std::vector<GeneRecord>& genes, int n,
                       const std::vector<InteractionPair>& list, int count) {
   auto usable = [&](const InteractionPair& p) {
     return p.first >= 0 && p.first < n && p.second >= 0 && p.second < n &&
-           !genes[static_cast<size_t>(p.first)].excluded && !genes[static_cast<size_t>(p.second)].excluded;
+           !genes[static_cast<size_t>(p.first)].excluded &&
+           !genes[static_cast<size_t>(p.second)].excluded;
   };
   offsets_.assign(static_cast<size_t>(n) + 1, 0);
   allUsable_ = true;
@@ -80,7 +82,8 @@ void EdgeIndex::build(const std::vector<GeneRecord>& genes, int n,
     ++offsets_[static_cast<size_t>(p.first) + 1];
     ++offsets_[static_cast<size_t>(p.second) + 1];
   }
-  for (int g = 0; g < n; ++g) offsets_[static_cast<size_t>(g) + 1] += offsets_[static_cast<size_t>(g)];
+  for (int g = 0; g < n; ++g)
+    offsets_[static_cast<size_t>(g) + 1] += offsets_[static_cast<size_t>(g)];
   partners_.assign(static_cast<size_t>(offsets_[static_cast<size_t>(n)]), 0);
   cursor_.assign(offsets_.begin(), offsets_.end() - 1);
   for (int i = 0; i < count; ++i) {

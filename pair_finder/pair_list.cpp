@@ -14,7 +14,8 @@ namespace {
 // Q's score conditioned on whether an interaction supports P, weighted by
 // the interactions on each side, against the factor times Q's score. No
 // interaction at all leaves it undefined: redundant.
-int conditionalRedundant(double m1, double m2, const PairRecord& p, const PairCandidate& q, double factor) {
+int conditionalRedundant(double m1, double m2, const PairRecord& p, const PairCandidate& q,
+                         double factor) {
   const int32_t r = p.restCount;
   const int32_t s = p.supportingCount;
   if (r + s == 0) return 1;
@@ -36,7 +37,8 @@ void materialize(const std::vector<InteractionPair>& network, const PairRecord& 
 // cleared again when the scope ends.
 class PairMarks {
  public:
-  PairMarks(PairList& list, int32_t first, int32_t second) : list_(list), first_(first), second_(second) {
+  PairMarks(PairList& list, int32_t first, int32_t second)
+      : list_(list), first_(first), second_(second) {
     set(1);
   }
   ~PairMarks() { set(0); }
@@ -63,8 +65,8 @@ class PairMarks {
 };
 
 // The split of the network for the pair whose genes are marked.
-void splitFromMarks(const std::vector<InteractionPair>& network, const uint8_t* a,
-                             const uint8_t* b, PairRecord& pair) {
+void splitFromMarks(const std::vector<InteractionPair>& network, const uint8_t* a, const uint8_t* b,
+                    PairRecord& pair) {
   std::vector<int32_t> positions;
   for (size_t i = 0; i < network.size(); ++i) {
     const auto g = static_cast<size_t>(network[i].first);
@@ -77,8 +79,9 @@ void splitFromMarks(const std::vector<InteractionPair>& network, const uint8_t* 
 // The fast redundancy test with q's genes marked: q is counted over p's
 // supporting interactions (usually few), and its rest counts are its counts
 // over the whole network minus those.
-int redundantFromMarks(const std::vector<GeneRecord>& genes, const PairCandidate& q, const PairRecord& p,
-                       double factor, const std::vector<InteractionPair>& network, const uint8_t* a,
+int redundantFromMarks(const std::vector<GeneRecord>& genes, const PairCandidate& q,
+                       const PairRecord& p, double factor,
+                       const std::vector<InteractionPair>& network, const uint8_t* a,
                        const uint8_t* b) {
   PairCounts support;
   p.forEachSupporting([&](size_t i) {
@@ -120,11 +123,15 @@ double pairScore(const std::vector<GeneRecord>& genes, int /*n*/,
 }
 
 void setPresenceA(std::vector<GeneRecord>& genes, int n, int32_t element) {
-  for (int g = 0; g < n; ++g) genes[static_cast<size_t>(g)].presenceA = genes[static_cast<size_t>(g)].hasElement(element) ? 1 : 0;
+  for (int g = 0; g < n; ++g)
+    genes[static_cast<size_t>(g)].presenceA =
+        genes[static_cast<size_t>(g)].hasElement(element) ? 1 : 0;
 }
 
 void setPresenceB(std::vector<GeneRecord>& genes, int n, int32_t element) {
-  for (int g = 0; g < n; ++g) genes[static_cast<size_t>(g)].presenceB = genes[static_cast<size_t>(g)].hasElement(element) ? 1 : 0;
+  for (int g = 0; g < n; ++g)
+    genes[static_cast<size_t>(g)].presenceB =
+        genes[static_cast<size_t>(g)].hasElement(element) ? 1 : 0;
 }
 
 void startPairList(const std::vector<GeneRecord>& genes, int n, int elementCount, int queue,
@@ -149,11 +156,12 @@ bool supportsPair(const std::vector<GeneRecord>& genes, const InteractionPair& i
   return (g.hasElement(a) && h.hasElement(b)) || (h.hasElement(a) && g.hasElement(b));
 }
 
-void splitSupporting(const std::vector<GeneRecord>& genes, const std::vector<InteractionPair>& network,
-                    PairRecord& pair) {
+void splitSupporting(const std::vector<GeneRecord>& genes,
+                     const std::vector<InteractionPair>& network, PairRecord& pair) {
   std::vector<int32_t> positions;
   for (size_t i = 0; i < network.size(); ++i) {
-    if (supportsPair(genes, network[i], pair.first, pair.second)) positions.push_back(static_cast<int32_t>(i));
+    if (supportsPair(genes, network[i], pair.first, pair.second))
+      positions.push_back(static_cast<int32_t>(i));
   }
   pair.setSupporting(std::move(positions), static_cast<int32_t>(network.size()));
 }
@@ -199,8 +207,8 @@ int insertPair(std::vector<GeneRecord>& genes, int n, const PairCandidate& candi
   {
     PairMarks marks(list, fast ? candidate.first : -1, fast ? candidate.second : -1);
     auto explains = [&](const PairRecord& p) {
-      return fast ? redundantFromMarks(genes, candidate, p, kRedundancyFactor, list.network, marks.first(),
-                                       marks.second())
+      return fast ? redundantFromMarks(genes, candidate, p, kRedundancyFactor, list.network,
+                                       marks.first(), marks.second())
                   : isRedundant(genes, n, candidate, p, kRedundancyFactor, list.network, path);
     };
     while (c < length && !(x > list.pairs[static_cast<size_t>(c)].score)) {
@@ -232,8 +240,8 @@ int insertPair(std::vector<GeneRecord>& genes, int n, const PairCandidate& candi
     bool redundant = false;
     if (fast) {
       PairMarks marks(list, lower.first, lower.second);
-      redundant = redundantFromMarks(genes, lower, placed, kRedundancyFactor, list.network, marks.first(),
-                                     marks.second());
+      redundant = redundantFromMarks(genes, lower, placed, kRedundancyFactor, list.network,
+                                     marks.first(), marks.second());
     } else {
       redundant = isRedundant(genes, n, lower, placed, kRedundancyFactor, list.network, path);
     }
@@ -258,7 +266,8 @@ int64_t buildPairList(std::vector<GeneRecord>& genes, int n, int elementCount, P
       insertPair(genes, n, candidate, list, out, path);
     }
     ++examined;
-    if (examined % 1000 == 0) line(out, examined, " Sequence Element pairs have been examined so far...");
+    if (examined % 1000 == 0)
+      line(out, examined, " Sequence Element pairs have been examined so far...");
   };
 
   if (path == ScoringPath::Plain) {
@@ -285,22 +294,25 @@ int64_t buildPairList(std::vector<GeneRecord>& genes, int n, int elementCount, P
   EdgeIndex trainingIndex;
   trainingIndex.build(genes, n, training, trainingCount);
   std::vector<int64_t> trainingDegree(static_cast<size_t>(S));
-  for (int e = 0; e < S; ++e) trainingDegree[static_cast<size_t>(e)] = elementDegree(trainingIndex, carriers[static_cast<size_t>(e)]);
+  for (int e = 0; e < S; ++e)
+    trainingDegree[static_cast<size_t>(e)] =
+        elementDegree(trainingIndex, carriers[static_cast<size_t>(e)]);
 
   // With a randomised training set the rows hold the rebuilt network, which
   // the split uses; otherwise both lists are the same.
-  const bool sameNetwork =
-      trainingCount == static_cast<int>(list.network.size()) &&
-      std::equal(list.network.begin(), list.network.end(), training.begin(),
-                 [](const InteractionPair& u, const InteractionPair& v) {
-                   return u.first == v.first && u.second == v.second;
-                 });
+  const bool sameNetwork = trainingCount == static_cast<int>(list.network.size()) &&
+                           std::equal(list.network.begin(), list.network.end(), training.begin(),
+                                      [](const InteractionPair& u, const InteractionPair& v) {
+                                        return u.first == v.first && u.second == v.second;
+                                      });
   EdgeIndex networkIndex;
   std::vector<int64_t> networkDegree;
   if (!sameNetwork) {
     networkIndex.build(genes, n, list.network, static_cast<int>(list.network.size()));
     networkDegree.resize(static_cast<size_t>(S));
-    for (int e = 0; e < S; ++e) networkDegree[static_cast<size_t>(e)] = elementDegree(networkIndex, carriers[static_cast<size_t>(e)]);
+    for (int e = 0; e < S; ++e)
+      networkDegree[static_cast<size_t>(e)] =
+          elementDegree(networkIndex, carriers[static_cast<size_t>(e)]);
   }
   std::vector<uint8_t> mark(static_cast<size_t>(n), 0);
 
@@ -310,9 +322,11 @@ int64_t buildPairList(std::vector<GeneRecord>& genes, int n, int elementCount, P
   std::vector<int32_t> touched;
   for (int a = 0; a < S; ++a) {
     for (int32_t g : carriers[static_cast<size_t>(a)]) {
-      for (const int32_t* h = trainingIndex.partnersBegin(g); h != trainingIndex.partnersEnd(g); ++h) {
+      for (const int32_t* h = trainingIndex.partnersBegin(g); h != trainingIndex.partnersEnd(g);
+           ++h) {
         const std::vector<int32_t>& elements = genes[static_cast<size_t>(*h)].elements;
-        for (auto e = std::lower_bound(elements.begin(), elements.end(), a); e != elements.end() && *e < S; ++e) {
+        for (auto e = std::lower_bound(elements.begin(), elements.end(), a);
+             e != elements.end() && *e < S; ++e) {
           if (crossings[static_cast<size_t>(*e)]++ == 0) touched.push_back(*e);
         }
       }
@@ -329,10 +343,12 @@ int64_t buildPairList(std::vector<GeneRecord>& genes, int n, int elementCount, P
       candidate.score = mutualInformation(counts);
       if (list.length() < list.capacity ||
           (list.length() > 0 && candidate.score > list.pairs.back().score)) {
-        candidate.baseCounts =
-            sameNetwork ? counts
-                        : indexCounts(networkIndex, carriers[static_cast<size_t>(a)], networkDegree[static_cast<size_t>(a)],
-                                      carriers[static_cast<size_t>(b)], networkDegree[static_cast<size_t>(b)], mark);
+        candidate.baseCounts = sameNetwork
+                                   ? counts
+                                   : indexCounts(networkIndex, carriers[static_cast<size_t>(a)],
+                                                 networkDegree[static_cast<size_t>(a)],
+                                                 carriers[static_cast<size_t>(b)],
+                                                 networkDegree[static_cast<size_t>(b)], mark);
       }
       offer(candidate);
     }

@@ -18,8 +18,8 @@ inline constexpr double kRedundancyFactor = 0.2;
 // Score of the pair whose flags stand in presence A and presence B of the
 // genes, over the first `count` interactions of `list` (interactions with an
 // excluded gene are skipped).
-double pairScore(const std::vector<GeneRecord>& genes, int n, const std::vector<InteractionPair>& list,
-                 int count);
+double pairScore(const std::vector<GeneRecord>& genes, int n,
+                 const std::vector<InteractionPair>& list, int count);
 
 // Presence A (or B) of each of the first n genes := its flag for `element`.
 void setPresenceA(std::vector<GeneRecord>& genes, int n, int32_t element);
@@ -62,8 +62,8 @@ bool supportsPair(const std::vector<GeneRecord>& genes, const InteractionPair& i
 
 // Splits `network` for the pair: the positions of the supporting
 // interactions go into the record, the others are its rest list.
-void splitSupporting(const std::vector<GeneRecord>& genes, const std::vector<InteractionPair>& network,
-                     PairRecord& pair);
+void splitSupporting(const std::vector<GeneRecord>& genes,
+                     const std::vector<InteractionPair>& network, PairRecord& pair);
 
 // Self-pairs first, then by decreasing score; equal keys keep their order.
 void orderPairs(std::vector<PairRecord>& pairs);

@@ -26,7 +26,8 @@ class WorkScorer {
     carriers_ = elementCarriers(genes, n, limit);
     index_.build(genes, n, work, count);
     degree_.resize(static_cast<size_t>(limit));
-    for (int e = 0; e < limit; ++e) degree_[static_cast<size_t>(e)] = elementDegree(index_, carriers_[static_cast<size_t>(e)]);
+    for (int e = 0; e < limit; ++e)
+      degree_[static_cast<size_t>(e)] = elementDegree(index_, carriers_[static_cast<size_t>(e)]);
     mark_.assign(static_cast<size_t>(n), 0);
   }
 
@@ -48,7 +49,8 @@ class WorkScorer {
     }
     const auto a = static_cast<size_t>(p.first);
     const auto b = static_cast<size_t>(p.second);
-    return mutualInformation(indexCounts(index_, carriers_[a], degree_[a], carriers_[b], degree_[b], mark_));
+    return mutualInformation(
+        indexCounts(index_, carriers_[a], degree_[a], carriers_[b], degree_[b], mark_));
   }
 
  private:
@@ -108,8 +110,8 @@ void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairReco
     const long long f = (100LL * k) / shuffles;
     if (f > last) {
       if (verbose) {
-        line(out, "[", f, "%]: ", k + 1, " permutations have been completed so far. ", running.size(),
-             " Sequence Element pairs have remained...");
+        line(out, "[", f, "%]: ", k + 1, " permutations have been completed so far. ",
+             running.size(), " Sequence Element pairs have remained...");
       } else {
         write(out, ".");
       }

@@ -80,7 +80,8 @@ std::vector<double> flattenFrequencies(const FrequencyMatrix& matrix, int column
   columns = std::clamp(columns, 0, kMatrixColumns);
   std::vector<double> values(4 * static_cast<size_t>(columns));
   for (int k = 0; k < columns; ++k) {
-    for (int b = 0; b < 4; ++b) values[4 * static_cast<size_t>(k) + static_cast<size_t>(b)] = matrix.f[b][k];
+    for (int b = 0; b < 4; ++b)
+      values[4 * static_cast<size_t>(k) + static_cast<size_t>(b)] = matrix.f[b][k];
   }
   return values;
 }
@@ -119,17 +120,19 @@ double icompareScore(const double* a, int aColumns, const double* b, int bColumn
                      const double background[4], bool bothStrands) {
   const double aInformation = informationContent(a, aColumns, background);
   const double bInformation = informationContent(b, bColumns, background);
-  if (!bothStrands) return icompare(a, nullptr, aColumns, aInformation, b, bColumns, bInformation, background);
+  if (!bothStrands)
+    return icompare(a, nullptr, aColumns, aInformation, b, bColumns, bInformation, background);
   const std::vector<double> aTurned = turned(a, aColumns);
   return icompare(a, aTurned.data(), aColumns, aInformation, b, bColumns, bInformation, background);
 }
 
-int removeRedundantMotifs(std::vector<std::string>& seTable, int count, std::vector<GeneRecord>& genes,
-                          int n, std::ostream& out) {
+int removeRedundantMotifs(std::vector<std::string>& seTable, int count,
+                          std::vector<GeneRecord>& genes, int n, std::ostream& out) {
   count = std::min(count, static_cast<int>(seTable.size()));
   std::vector<MotifEntry> entries;
   entries.reserve(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) entries.push_back(prepareEntry(seTable[static_cast<size_t>(i)], out));
+  for (int i = 0; i < count; ++i)
+    entries.push_back(prepareEntry(seTable[static_cast<size_t>(i)], out));
 
   line(out, "MOTIF1 {Simvale score, ICompare score} MOTIF2");
   for (int o = 0; o < count - 1; ++o) {
@@ -141,15 +144,15 @@ int removeRedundantMotifs(std::vector<std::string>& seTable, int count, std::vec
         ++i;
         continue;
       }
-      const double s = simvaleScore(first.forward, first.bothStrands ? &first.reverse : nullptr,
-                                    second.forward);
-      const double c = icompare(first.forward.values.data(),
-                                first.bothStrands ? first.reverse.values.data() : nullptr,
-                                first.forward.columns, first.information,
-                                second.forward.values.data(), second.forward.columns,
-                                second.information, kUniformBackground);
+      const double s =
+          simvaleScore(first.forward, first.bothStrands ? &first.reverse : nullptr, second.forward);
+      const double c = icompare(
+          first.forward.values.data(), first.bothStrands ? first.reverse.values.data() : nullptr,
+          first.forward.columns, first.information, second.forward.values.data(),
+          second.forward.columns, second.information, kUniformBackground);
       if (s >= kRedundantMotifScore && c >= kRedundantMotifScore) {
-        line(out, seTable[static_cast<size_t>(o)], " {", s, ", ", c, "} ", seTable[static_cast<size_t>(i)]);
+        line(out, seTable[static_cast<size_t>(o)], " {", s, ", ", c, "} ",
+             seTable[static_cast<size_t>(i)]);
         seTable.erase(seTable.begin() + i);
         entries.erase(entries.begin() + i);
         for (int g = 0; g < n; ++g) dropElement(genes[static_cast<size_t>(g)].elements, i);

@@ -38,7 +38,7 @@ double icompareScore(const double* a, int aColumns, const double* b, int bColumn
 // (warnings of unusable motif texts first, then the header and one line per
 // removal). Returns the new element count; the table and the genes' element
 // sets are updated in place.
-int removeRedundantMotifs(std::vector<std::string>& seTable, int count, std::vector<GeneRecord>& genes,
-                          int n, std::ostream& out);
+int removeRedundantMotifs(std::vector<std::string>& seTable, int count,
+                          std::vector<GeneRecord>& genes, int n, std::ostream& out);
 
 }  // namespace tav

@@ -23,7 +23,8 @@ class DriverTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     dir_ = pattern;
     const fs::path source = fs::path(TAVRIN_GOLDEN_DIR) / "finds_pairs";
-    for (const char* name : {"genes.fa", "net.tab", "elements.se"}) fs::copy_file(source / name, dir_ / name);
+    for (const char* name : {"genes.fa", "net.tab", "elements.se"})
+      fs::copy_file(source / name, dir_ / name);
   }
   void TearDown() override { fs::remove_all(dir_); }
 
@@ -39,8 +40,12 @@ class DriverTest : public ::testing::Test {
   }
 
   std::vector<std::string> standard(const std::string& outBase, const std::string& seed) {
-    return {"-fasta", path("genes.fa"), "-se", path("elements.se"), "-int", path("net.tab"),
-            "-out", path(outBase), "-srand", seed, "-jnum", "3"};
+    return {"-fasta", path("genes.fa"),
+            "-se",    path("elements.se"),
+            "-int",   path("net.tab"),
+            "-out",   path(outBase),
+            "-srand", seed,
+            "-jnum",  "3"};
   }
 
   static std::string slurp(const std::string& file) {
@@ -61,7 +66,8 @@ TEST_F(DriverTest, SameSeedRepeatsTheRunExactly) {
   // Only the echoed output names differ.
   auto strip = [](std::string text) {
     for (const char* name : {"/one", "/two"}) {
-      for (size_t at = text.find(name); at != std::string::npos; at = text.find(name)) text.erase(at, 4);
+      for (size_t at = text.find(name); at != std::string::npos; at = text.find(name))
+        text.erase(at, 4);
     }
     return text;
   };
@@ -86,7 +92,8 @@ TEST_F(DriverTest, FailedWriteIsNeverReportedAsSuccess) {
   fs::create_symlink("/dev/full", dir_ / "res.1.noa");
   std::string output;
   EXPECT_EQ(run(standard("res", "5"), output), 1);
-  const std::string expected = "ERROR: " + path("res.1.noa") + " could not be written. Program aborted\n";
+  const std::string expected =
+      "ERROR: " + path("res.1.noa") + " could not be written. Program aborted\n";
   ASSERT_GE(output.size(), expected.size());
   EXPECT_EQ(output.substr(output.size() - expected.size()), expected);
   EXPECT_EQ(output.find("Job finished successfully"), std::string::npos);

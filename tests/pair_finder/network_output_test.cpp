@@ -1,3 +1,5 @@
+#include "network_output.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -5,8 +7,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "network_output.h"
 
 namespace tav {
 namespace {
@@ -27,7 +27,8 @@ struct Files {
   int pairs = 0, elements = 0;
 };
 
-Files writeAll(const std::vector<std::string>& se, const std::vector<PairRecord>& pairs, int trials) {
+Files writeAll(const std::vector<std::string>& se, const std::vector<PairRecord>& pairs,
+               int trials) {
   std::ostringstream sif, noa, scores, robustness, zscores;
   Files f;
   f.pairs = writeNetwork(sif, se, pairs);
@@ -44,7 +45,8 @@ Files writeAll(const std::vector<std::string>& se, const std::vector<PairRecord>
 }
 
 TEST(NetworkOutput, LayoutsTypesAndNumberForms) {
-  const std::vector<std::string> se = {"PF00001", "%ACGTAA", "@TTGCA", "~RGD", "@ACGT", "%ACGT", "unused"};
+  const std::vector<std::string> se = {"PF00001", "%ACGTAA", "@TTGCA", "~RGD",
+                                       "@ACGT",   "%ACGT",   "unused"};
   const double inf = std::numeric_limits<double>::infinity();
   const std::vector<PairRecord> pairs = {
       pair(1, 1, 0.25, 10, 13.4),

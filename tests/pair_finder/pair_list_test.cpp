@@ -1,3 +1,5 @@
+#include "pair_list.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 #include "console.h"
 #include "network_builder.h"
 #include "pair_counting.h"
-#include "pair_list.h"
 
 namespace tav {
 namespace {
@@ -76,8 +77,8 @@ TEST(PairList, StrongerLaterPairRemovesThePairsItExplains) {
     Network net = fiveGenes(1, 2, 0);
     PairList list;
     std::ostringstream out;
-    buildPairList(net.genes, net.n(), 3, list, 500, net.training, static_cast<int>(net.training.size()),
-                  out, path);
+    buildPairList(net.genes, net.n(), 3, list, 500, net.training,
+                  static_cast<int>(net.training.size()), out, path);
     EXPECT_EQ(members(list), (std::vector<std::pair<int, int>>{{1, 2}, {0, 0}, {1, 1}, {2, 2}}));
   }
 }
@@ -95,14 +96,16 @@ TEST(PairList, EqualScoresKeepExaminationOrder) {
   ASSERT_GT(scoreOf(net, 0, 1), 0.0);
   PairList list;
   std::ostringstream out;
-  buildPairList(net.genes, net.n(), 4, list, 500, net.training, static_cast<int>(net.training.size()), out);
+  buildPairList(net.genes, net.n(), 4, list, 500, net.training,
+                static_cast<int>(net.training.size()), out);
   ASSERT_GE(list.length(), 2);
   EXPECT_EQ(members(list)[0], std::make_pair(0, 1));
   EXPECT_EQ(members(list)[1], std::make_pair(2, 3));
 
   // A one-place list keeps the first of the best pairs: an equal later
   // score is not offered.
-  buildPairList(net.genes, net.n(), 4, list, 1, net.training, static_cast<int>(net.training.size()), out);
+  buildPairList(net.genes, net.n(), 4, list, 1, net.training, static_cast<int>(net.training.size()),
+                out);
   EXPECT_EQ(members(list), (std::vector<std::pair<int, int>>{{0, 1}}));
 }
 
@@ -156,7 +159,8 @@ TEST(PairList, EveryInsertionRepeatsTheTruncationMessage) {
   PairList list;
   std::ostringstream out;
   buildPairList(net.genes, net.n(), 2, list, 500, net.training, 30000, out);
-  const std::string message = "More than 30000 interactions were found. The rest will be ignored.\n";
+  const std::string message =
+      "More than 30000 interactions were found. The rest will be ignored.\n";
   std::string expected;
   for (int i = 0; i < list.length(); ++i) expected += message;
   EXPECT_GE(list.length(), 1);
@@ -167,7 +171,8 @@ TEST(PairList, RedundancyTestLeavesPresenceAsItWas) {
   Network net = fiveGenes(0, 1, 2);
   PairList list;
   std::ostringstream out;
-  buildPairList(net.genes, net.n(), 3, list, 500, net.training, static_cast<int>(net.training.size()), out);
+  buildPairList(net.genes, net.n(), 3, list, 500, net.training,
+                static_cast<int>(net.training.size()), out);
   PairCandidate ad;
   ad.first = 0;
   ad.second = 2;
@@ -175,7 +180,9 @@ TEST(PairList, RedundancyTestLeavesPresenceAsItWas) {
   ad.baseCounts = countPair(net.genes, list.network, static_cast<int>(list.network.size()), 0, 2);
   for (int g = 0; g < net.n(); ++g) net.genes[static_cast<size_t>(g)].presenceA = 7 + g;
   for (ScoringPath path : {ScoringPath::Fast, ScoringPath::Plain}) {
-    EXPECT_EQ(isRedundant(net.genes, net.n(), ad, list.pairs[0], kRedundancyFactor, list.network, path), 1);
+    EXPECT_EQ(
+        isRedundant(net.genes, net.n(), ad, list.pairs[0], kRedundancyFactor, list.network, path),
+        1);
     for (int g = 0; g < net.n(); ++g) EXPECT_EQ(net.genes[static_cast<size_t>(g)].presenceA, 7 + g);
   }
   // Without any interaction the conditional score is undefined: redundant.
@@ -218,7 +225,8 @@ TEST(PairList, OrderingIsStableSelfPairsFirst) {
   orderPairs(pairs);
   std::vector<std::pair<int, int>> order;
   for (const PairRecord& p : pairs) order.emplace_back(p.first, p.second);
-  EXPECT_EQ(order, (std::vector<std::pair<int, int>>{{3, 3}, {2, 2}, {1, 1}, {1, 2}, {0, 1}, {0, 3}}));
+  EXPECT_EQ(order,
+            (std::vector<std::pair<int, int>>{{3, 3}, {2, 2}, {1, 1}, {1, 2}, {0, 1}, {0, 3}}));
 }
 
 // The fast counting must give the plain path's list bit for bit, including
@@ -229,7 +237,8 @@ TEST(PairList, FastPathMatchesPlainPathOnRandomNetworks) {
   for (int round = 0; round < 60; ++round) {
     const int genes = 8 + round % 25;
     const int elements = 2 + round % 9;
-    Network net = randomNetwork(rng, genes, genes * (1 + round % 3), elements, 0.15 + 0.05 * (round % 5));
+    Network net =
+        randomNetwork(rng, genes, genes * (1 + round % 3), elements, 0.15 + 0.05 * (round % 5));
     if (net.training.empty()) continue;
     int count = static_cast<int>(net.training.size());
     if (round % 3 == 0) {
@@ -242,9 +251,10 @@ TEST(PairList, FastPathMatchesPlainPathOnRandomNetworks) {
     PairList plain;
     std::ostringstream fastOut;
     std::ostringstream plainOut;
-    const int64_t e1 = buildPairList(net.genes, net.n(), elements, fast, queue, net.training, count, fastOut);
-    const int64_t e2 = buildPairList(copy.genes, copy.n(), elements, plain, queue, copy.training, count,
-                                     plainOut, ScoringPath::Plain);
+    const int64_t e1 =
+        buildPairList(net.genes, net.n(), elements, fast, queue, net.training, count, fastOut);
+    const int64_t e2 = buildPairList(copy.genes, copy.n(), elements, plain, queue, copy.training,
+                                     count, plainOut, ScoringPath::Plain);
     ASSERT_EQ(e1, e2);
     ASSERT_EQ(fastOut.str(), plainOut.str());
     ASSERT_EQ(fast.length(), plain.length()) << "round " << round;

@@ -1,3 +1,5 @@
+#include "permutation.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +13,6 @@
 #include "jackknife.h"
 #include "network_builder.h"
 #include "pair_list.h"
-#include "permutation.h"
 #include "random.h"
 
 namespace tav {
@@ -34,7 +35,6 @@ Network fiveGenes() {
                      {{2, 3}, {0, 1}, {2, 4}, {0, 4}, {1, 2}, {1, 3}});
 }
 
-
 TEST(PermutationTest, VerboseProgressOncePerWholePercent) {
   Network net = fiveGenes();
   PairList list = listFor(net);
@@ -49,7 +49,8 @@ TEST(PermutationTest, VerboseProgressOncePerWholePercent) {
   const char* percents[] = {"[16%]: 2 ", "[33%]: 3 ", "[50%]: 4 ", "[66%]: 5 ", "[83%]: 6 "};
   for (const char* prefix : percents) {
     ASSERT_TRUE(std::getline(lines, l));
-    EXPECT_EQ(l.rfind(std::string(prefix) + "permutations have been completed so far. ", 0), 0u) << l;
+    EXPECT_EQ(l.rfind(std::string(prefix) + "permutations have been completed so far. ", 0), 0u)
+        << l;
     EXPECT_NE(l.find(" Sequence Element pairs have remained..."), std::string::npos);
   }
   ASSERT_TRUE(std::getline(lines, l));
@@ -177,7 +178,8 @@ TEST(JackKnife, OneDrawPerGeneBeforeEachTrialsShuffles) {
     }
   }
   for (int g = 0; g < net.n(); ++g) {
-    EXPECT_EQ(net.genes[static_cast<size_t>(g)].excluded, replay.genes[static_cast<size_t>(g)].excluded);
+    EXPECT_EQ(net.genes[static_cast<size_t>(g)].excluded,
+              replay.genes[static_cast<size_t>(g)].excluded);
   }
   EXPECT_EQ(drawRandom(), nextDraw);
 }
@@ -202,7 +204,8 @@ TEST(PermutationTest, FastPathMatchesPlainPathOnRandomNetworks) {
     markNotSignificant(fast, 0, 0.0);
     jackknife(net.genes, net.n(), fast, shuffles, 0.0, 3, 3, fastOut);
     seedRandom(static_cast<uint32_t>(round));
-    permutationTest(copy.genes, copy.n(), plain, shuffles, 0, 0.0, true, plainOut, ScoringPath::Plain);
+    permutationTest(copy.genes, copy.n(), plain, shuffles, 0, 0.0, true, plainOut,
+                    ScoringPath::Plain);
     markNotSignificant(plain, 0, 0.0);
     jackknife(copy.genes, copy.n(), plain, shuffles, 0.0, 3, 3, plainOut, ScoringPath::Plain);
     ASSERT_EQ(fastOut.str(), plainOut.str());

@@ -1,3 +1,5 @@
+#include "redundant_motifs.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -6,7 +8,6 @@
 
 #include "console.h"
 #include "motif.h"
-#include "redundant_motifs.h"
 #include "similarity.h"
 
 namespace tav {
@@ -69,7 +70,8 @@ struct Removal {
   int count = 0;
 };
 
-Removal removeFrom(const std::vector<std::string>& names, const std::vector<std::vector<int32_t>>& carried) {
+Removal removeFrom(const std::vector<std::string>& names,
+                   const std::vector<std::vector<int32_t>>& carried) {
   Removal run;
   run.table = names;
   for (const auto& elements : carried) {
@@ -88,7 +90,7 @@ TEST(RedundantMotifs, RemovesTheLaterMotifAndShiftsElementSets) {
   // 0 PF1, 1 @TTGACGTCAA, 2 %GACGTC (other strand kind), 3 @GACGTC, 4 ~X,
   // 5 @TTGACGTCAA again.
   const Removal run = removeFrom({"PF1", "@TTGACGTCAA", "%GACGTC", "@GACGTC", "~X", "@TTGACGTCAA"},
-                             {{0, 3}, {1, 3, 4}, {2, 5}, {}});
+                                 {{0, 3}, {1, 3, 4}, {2, 5}, {}});
   EXPECT_EQ(run.report,
             "MOTIF1 {Simvale score, ICompare score} MOTIF2\n"
             "@TTGACGTCAA {1, 1} @GACGTC\n"
@@ -106,7 +108,8 @@ TEST(RedundantMotifs, RemovesTheLaterMotifAndShiftsElementSets) {
 TEST(RedundantMotifs, NoChainsAndWarningsFirst) {
   // B is removed because of A; C, which only B resembles, stays. A motif
   // with a warning keeps its place and is never compared.
-  const Removal chain = removeFrom({"%ACGTGACCTA", "%ACGTGACCT", "%CGTGACCTG", "%AC1GT"}, {{0, 1, 2, 3}});
+  const Removal chain =
+      removeFrom({"%ACGTGACCTA", "%ACGTGACCT", "%CGTGACCTG", "%AC1GT"}, {{0, 1, 2, 3}});
   EXPECT_EQ(chain.report,
             "WARNING: AC1GT: Sequence contains illegal characters.\n"
             "MOTIF1 {Simvale score, ICompare score} MOTIF2\n"
