@@ -1,0 +1,117 @@
+#include "motif_model.h"
+
+#include <gtest/gtest.h>
+
+#include "console.h"
+#include "test_inputs.h"
+
+namespace tav {
+namespace {
+
+using testing::motifOf;
+using testing::recordsOf;
+
+TEST(MotifText, SingleLettersAndSetsInTheOrderTCGA) {
+  EXPECT_EQ(motifText(motifOf("TCGA")), "TCGA");
+  MaskMotif motif;
+  motif.sets = {8 | 2, 15, 1, 4 | 1, 12};
+  EXPECT_EQ(motifText(motif), "[CA][TCGA]T[TG][GA]");
+  EXPECT_EQ(motifText(MaskMotif{}), "");
+}
+
+TEST(MutualInformation, TableValuesAndNegativeAssociation) {
+  // One observation (present, present), one (absent, present), two (absent, absent).
+  PresenceCounts counts;
+  counts.bothPresent = 1;
+  counts.secondOnly = 1;
+  counts.neither = 2;
+  EXPECT_EQ(formatReal(mutualInformation(counts)), "0.0937041");
+  // Fewer joint presences than independence predicts: clamped to 0.
+  counts = PresenceCounts{0, 2, 2, 0};
+  EXPECT_EQ(mutualInformation(counts), 0.0);
+  // Both motifs everywhere: every cell equals its expectation.
+  counts = PresenceCounts{8, 0, 0, 0};
+  EXPECT_EQ(mutualInformation(counts), 0.0);
+  EXPECT_EQ(mutualInformation(PresenceCounts{}), 0.0);
+  EXPECT_EQ(countsFromMargins(10, 4, 3, 2).neither, 5);
+}
+
+TEST(PairMutualInformation, CountsBothDirectionsOfEveryInteraction) {
+  // g1 holds the first motif, g2 the second, g3 neither; interactions g1-g2, g2-g3.
+  auto records = recordsOf({"AAAA", "CCCC", "GGGG"}, false);
+  markPresence(motifOf("AA"), records, PresenceSlot::A);
+  markPresence(motifOf("CC"), records, PresenceSlot::B);
+  const std::vector<InteractionPair> list = {{0, 1}, {1, 2}};
+  EXPECT_EQ(formatReal(pairMutualInformation(records, list, 2)), "0.0937041");
+  // A motif never facing itself scores 0.
+  markPresence(motifOf("AA"), records, PresenceSlot::B);
+  EXPECT_EQ(pairMutualInformation(records, list, 2), 0.0);
+}
+
+TEST(MarkPresence, StrandModeFindsTheReverseComplement) {
+  auto forwardOnly = recordsOf({"TTGACC", "AAAAAA"}, false);
+  auto bothStrands = recordsOf({"TTGACC", "AAAAAA"}, true);
+  const MaskMotif motif = motifOf("GTCA");  // reverse complement of TGAC
+  markPresence(motif, forwardOnly, PresenceSlot::A);
+  markPresence(motif, bothStrands, PresenceSlot::A);
+  EXPECT_EQ(forwardOnly[0].presenceA, 0);
+  EXPECT_EQ(bothStrands[0].presenceA, 1);
+  EXPECT_EQ(bothStrands[1].presenceA, 0);
+}
+
+struct QueueFixture : ::testing::Test {
+  std::vector<MotifPair> queue;
+  std::vector<MaskMotif> store;
+  void offer(int capacity, const std::string& a, const std::string& b, double x) {
+    if (queueAccepts(queue, capacity, x)) insertMotifPair(queue, store, capacity, motifOf(a), motifOf(b), x);
+  }
+  std::string at(size_t i) const {
+    std::string text = motifText(store[static_cast<size_t>(queue[i].first)]);
+    text += '/';
+    text += motifText(store[static_cast<size_t>(queue[i].second)]);
+    return text;
+  }
+};
+
+TEST_F(QueueFixture, EqualScoresKeepTheOlderPairFirst) {
+  offer(5, "A", "A", 0.5);
+  offer(5, "C", "C", 0.7);
+  offer(5, "G", "G", 0.5);
+  offer(5, "T", "T", 0.7);
+  ASSERT_EQ(queue.size(), 4u);
+  EXPECT_EQ(at(0), "C/C");
+  EXPECT_EQ(at(1), "T/T");
+  EXPECT_EQ(at(2), "A/A");
+  EXPECT_EQ(at(3), "G/G");
+}
+
+TEST_F(QueueFixture, FullQueueDropsTheLastPairAndReusesItsStoreSlots) {
+  offer(3, "AA", "AC", 0.3);
+  offer(3, "CA", "CC", 0.2);
+  offer(3, "GA", "GC", 0.1);
+  offer(3, "TA", "TC", 0.1);  // equal to the last: not inserted
+  EXPECT_EQ(queue.size(), 3u);
+  EXPECT_EQ(store.size(), 6u);
+  offer(3, "TT", "TG", 0.25);
+  ASSERT_EQ(queue.size(), 3u);
+  EXPECT_EQ(store.size(), 6u);
+  EXPECT_EQ(at(0), "AA/AC");
+  EXPECT_EQ(at(1), "TT/TG");
+  EXPECT_EQ(at(2), "CA/CC");
+  // The new pair took the dropped pair's slots.
+  EXPECT_EQ(queue[1].first, 4);
+  EXPECT_EQ(queue[1].second, 5);
+}
+
+TEST_F(QueueFixture, CapacityOneKeepsTheFirstStrictlyBestPair) {
+  offer(1, "A", "A", 0.0);
+  offer(1, "C", "C", 0.4);
+  offer(1, "G", "G", 0.4);
+  offer(1, "T", "T", 0.3);
+  ASSERT_EQ(queue.size(), 1u);
+  EXPECT_EQ(store.size(), 2u);
+  EXPECT_EQ(at(0), "C/C");
+}
+
+}  // namespace
+}  // namespace tav

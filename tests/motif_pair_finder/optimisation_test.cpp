@@ -1,0 +1,221 @@
+#include "optimisation.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "console.h"
+#include "seed_stage.h"
+#include "test_inputs.h"
+
+namespace tav {
+namespace {
+
+using testing::motifOf;
+using testing::randomList;
+using testing::randomRecords;
+using testing::recordsOf;
+
+// The climb the plain way: every candidate marked record by record with the
+// window-by-window rule and scored with pairMutualInformation.
+struct PlainClimb {
+  std::vector<SequenceRecord>& records;
+  const std::vector<InteractionPair>& list;
+  MotifFinderVariant variant;
+  std::ostream& out;
+
+  double score() { return pairMutualInformation(records, list, static_cast<int>(list.size())); }
+
+  void mark(const MaskMotif& motif, PresenceSlot slot) {
+    markPresence(motif, records, slot, motifOccursReference);
+    if (variant == MotifFinderVariant::HomoValue) {
+      for (SequenceRecord& r : records) r.presenceB = r.presenceA;
+    }
+  }
+
+  void refine(MaskMotif& first, MaskMotif& second, double& mi) {
+    for (;;) {
+      double best = -1.0;
+      int which = 0;
+      int at = -1;
+      LetterCode set = 0;
+      MaskMotif w1 = first;
+      MaskMotif w2 = second;
+      if (variant == MotifFinderVariant::Pairs) mark(w2, PresenceSlot::B);
+      for (int i = 0; i < w1.length(); ++i) {
+        const LetterCode own = w1.sets[static_cast<size_t>(i)];
+        for (LetterCode s = 1; s <= 15; ++s) {
+          w1.sets[static_cast<size_t>(i)] = s;
+          mark(w1, PresenceSlot::A);
+          const double x = score();
+          if (x > best) {
+            best = x;
+            which = 0;
+            at = i;
+            set = s;
+          }
+        }
+        w1.sets[static_cast<size_t>(i)] = own;
+      }
+      if (variant == MotifFinderVariant::Pairs) {
+        mark(w1, PresenceSlot::A);
+        for (int i = 0; i < w2.length(); ++i) {
+          const LetterCode own = w2.sets[static_cast<size_t>(i)];
+          for (LetterCode s = 1; s <= 15; ++s) {
+            w2.sets[static_cast<size_t>(i)] = s;
+            mark(w2, PresenceSlot::B);
+            const double x = score();
+            if (x > best) {
+              best = x;
+              which = 1;
+              at = i;
+              set = s;
+            }
+          }
+          w2.sets[static_cast<size_t>(i)] = own;
+        }
+      }
+      if (mi >= best) return;
+      if (variant == MotifFinderVariant::HomoValue || which == 0) first.sets[static_cast<size_t>(at)] = set;
+      if (variant == MotifFinderVariant::HomoValue || which == 1) second.sets[static_cast<size_t>(at)] = set;
+      mi = best;
+      line(out, motifText(first), " <--> ", motifText(second), " , MI = ", best);
+    }
+  }
+
+  bool extend(MaskMotif& first, MaskMotif& second, double& mi, bool ofSecond, bool front) {
+    const MaskMotif keepFirst = first;
+    const MaskMotif keepSecond = second;
+    const double old = mi;
+    auto grow = [front](MaskMotif& m) {
+      if (front) {
+        m.sets.insert(m.sets.begin(), 15);
+      } else {
+        m.sets.push_back(15);
+      }
+    };
+    if (variant == MotifFinderVariant::HomoValue) {
+      grow(first);
+      grow(second);
+    } else {
+      grow(ofSecond ? second : first);
+    }
+    mi = 0.0;
+    refine(first, second, mi);
+    if (mi > old) return true;
+    first = keepFirst;
+    second = keepSecond;
+    mi = old;
+    return false;
+  }
+
+  void optimize(MaskMotif& first, MaskMotif& second, double& mi, int maxLength) {
+    refine(first, second, mi);
+    bool grown = true;
+    while (grown) {
+      grown = false;
+      if (variant == MotifFinderVariant::HomoValue) {
+        if (first.length() < maxLength) grown = extend(first, second, mi, false, true) || grown;
+        if (first.length() < maxLength) grown = extend(first, second, mi, false, false) || grown;
+        continue;
+      }
+      if (first.length() < maxLength) grown = extend(first, second, mi, false, true) || grown;
+      if (second.length() < maxLength) grown = extend(first, second, mi, true, true) || grown;
+      if (first.length() < maxLength) grown = extend(first, second, mi, false, false) || grown;
+      if (second.length() < maxLength) grown = extend(first, second, mi, true, false) || grown;
+    }
+  }
+};
+
+TEST(OptimizeMotifPairs, EqualsThePlainClimb) {
+  std::mt19937 rng(5);
+  for (int round = 0; round < 6; ++round) {
+    const bool strandMode = round % 2 == 1;
+    const auto variant = round < 4 ? MotifFinderVariant::Pairs : MotifFinderVariant::HomoValue;
+    auto records = randomRecords(rng, 14, 4, 16, 0.04, strandMode);
+    const auto list = randomList(rng, 14, 20);
+    std::vector<MotifPair> queue;
+    std::vector<MaskMotif> store;
+    std::ostringstream ignored;
+    seedMotifPairs(records, list, static_cast<int>(list.size()), 2, 3, strandMode, variant, queue, store, ignored);
+    const std::vector<MotifPair> seeds = queue;
+    const std::vector<MaskMotif> seedStore = store;
+    const int maxLength = 3 + round % 2;
+
+    std::ostringstream fast;
+    ClimbTables tables{records, list, static_cast<int>(list.size()), variant};
+    optimizeMotifPairs(tables, store, queue, static_cast<int>(queue.size()), maxLength, fast);
+
+    std::ostringstream plain;
+    PlainClimb climb{records, list, variant, plain};
+    for (size_t k = 0; k < seeds.size(); ++k) {
+      MaskMotif first = seedStore[static_cast<size_t>(seeds[k].first)];
+      MaskMotif second = seedStore[static_cast<size_t>(seeds[k].second)];
+      double mi = seeds[k].mutualInformation;
+      line(plain, "Optimizing motif pair no. ", k + 1);
+      line(plain);
+      climb.optimize(first, second, mi, maxLength);
+      line(plain, "Optimized MI = ", mi);
+      line(plain);
+      EXPECT_EQ(motifText(store[static_cast<size_t>(queue[k].first)]), motifText(first));
+      EXPECT_EQ(motifText(store[static_cast<size_t>(queue[k].second)]), motifText(second));
+      EXPECT_EQ(queue[k].mutualInformation, mi);
+    }
+    EXPECT_EQ(fast.str(), plain.str());
+  }
+}
+
+TEST(OptimizeMotifPairs, NoExtensionAtTheMaximumLengthAndNoLineWithoutImprovement) {
+  // Every record holds every motif: all scores are 0, nothing changes.
+  auto records = recordsOf({"ACGTACGT", "ACGTACGT", "ACGTACGT"}, false);
+  const std::vector<InteractionPair> list = {{0, 1}, {1, 2}};
+  std::vector<MaskMotif> store = {motifOf("ACG"), motifOf("CGT")};
+  std::vector<MotifPair> queue(1);
+  queue[0].first = 0;
+  queue[0].second = 1;
+  std::ostringstream console;
+  ClimbTables tables{records, list, 2, MotifFinderVariant::Pairs};
+  EXPECT_EQ(optimizeMotifPairs(tables, store, queue, 1, 3, console), 1);
+  EXPECT_EQ(console.str(), "Optimizing motif pair no. 1\n\nOptimized MI = 0\n\n");
+  EXPECT_EQ(motifText(store[0]), "ACG");
+  // With room to grow, failed extensions are undone.
+  optimizeMotifPairs(tables, store, queue, 1, 6, console);
+  EXPECT_EQ(store[0].length(), 3);
+  EXPECT_EQ(store[1].length(), 3);
+}
+
+TEST(RankPairs, HighestFirstAndEqualScoresKeepQueueOrder) {
+  std::vector<MotifPair> queue(5);
+  const double scores[] = {0.1, 0.3, 0.1, 0.3, 0.9};
+  for (int i = 0; i < 5; ++i) {
+    queue[static_cast<size_t>(i)].first = i;
+    queue[static_cast<size_t>(i)].mutualInformation = scores[i];
+  }
+  rankPairs(queue, 4);
+  std::vector<int> order;
+  for (const MotifPair& p : queue) order.push_back(p.first);
+  // The fifth pair lies beyond n and stays in place.
+  EXPECT_EQ(order, (std::vector<int>{1, 3, 0, 2, 4}));
+}
+
+TEST(CollectOutputPairs, TextsScoresAndFinalPresence) {
+  auto records = recordsOf({"ACGTT", "TTTT", "AAGG"}, true);
+  std::vector<MaskMotif> store = {motifOf("[GA]CG"), motifOf("AA"), motifOf("TTT"), motifOf("C")};
+  std::vector<MotifPair> queue(2);
+  queue[0].first = 2;
+  queue[0].second = 3;
+  queue[0].mutualInformation = 0.5;
+  queue[1].first = 0;
+  queue[1].second = 1;
+  const auto pairs = collectOutputPairs(records, store, queue, 1);
+  ASSERT_EQ(pairs.size(), 1u);
+  EXPECT_EQ(pairs[0].first, "TTT");
+  EXPECT_EQ(pairs[0].second, "C");
+  EXPECT_EQ(pairs[0].mutualInformation, 0.5);
+  // Both strands count: AAGG holds C on its reverse complement CCTT.
+  EXPECT_EQ(pairs[0].firstPresent, (std::vector<uint8_t>{0, 1, 0}));
+  EXPECT_EQ(pairs[0].secondPresent, (std::vector<uint8_t>{1, 0, 1}));
+}
+
+}  // namespace
+}  // namespace tav

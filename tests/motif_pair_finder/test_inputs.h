@@ -1,0 +1,90 @@
+// Small random inputs for the motif pair finder tests, and the plain
+// computations (presence by the window-by-window rule, scores by
+// pairMutualInformation) that the fast paths must reproduce exactly.
+#pragma once
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "fasta.h"
+#include "interactions.h"
+#include "motif_model.h"
+#include "records.h"
+
+namespace tav::testing {
+
+// Records with letters T, C, G, A and, at rate nRate, N (code 15); reverse
+// codes in strand mode; indexed for the fast occurrence test.
+inline std::vector<SequenceRecord> randomRecords(std::mt19937& rng, int count, int minLength,
+                                                 int maxLength, double nRate, bool strandMode) {
+  static constexpr LetterCode kLetters[4] = {1, 2, 4, 8};
+  std::uniform_int_distribution<int> length(minLength, maxLength);
+  std::uniform_int_distribution<int> letter(0, 3);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::vector<SequenceRecord> records(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    SequenceRecord& r = records[static_cast<size_t>(i)];
+    r.name = std::to_string(i);
+    r.name.insert(r.name.begin(), 's');
+    r.length = length(rng);
+    for (int p = 0; p < r.length; ++p) {
+      r.codes.push_back(unit(rng) < nRate ? LetterCode{15} : kLetters[letter(rng)]);
+    }
+  }
+  if (strandMode) buildReverseComplements(records);
+  indexSequences(records, SequenceAlphabet::MotifFinderNucleotide);
+  return records;
+}
+
+// `edges` random pairs over `count` records; repeated pairs and self-pairs
+// appear as after a shuffle of the interactions.
+inline std::vector<InteractionPair> randomList(std::mt19937& rng, int count, int edges) {
+  std::uniform_int_distribution<int32_t> node(0, count - 1);
+  std::vector<InteractionPair> list;
+  for (int e = 0; e < edges; ++e) list.push_back(InteractionPair{node(rng), node(rng)});
+  return list;
+}
+
+// Interaction rows of `records` made equal to the list (for the stages that
+// build their own list from the rows).
+inline void connectRecords(std::vector<SequenceRecord>& records, const std::vector<InteractionPair>& list) {
+  rebuildInteractionRows(records, static_cast<int>(records.size()), list, static_cast<int>(list.size()));
+}
+
+inline MaskMotif motifOf(const std::string& text) {
+  MaskMotif motif;
+  LetterCode open = 0;
+  bool inBrackets = false;
+  for (char c : text) {
+    if (c == '[') {
+      inBrackets = true;
+      open = 0;
+    } else if (c == ']') {
+      inBrackets = false;
+      motif.sets.push_back(open);
+    } else if (inBrackets) {
+      open |= symbolMask(c);
+    } else {
+      motif.sets.push_back(symbolMask(c));
+    }
+  }
+  return motif;
+}
+
+inline std::vector<SequenceRecord> recordsOf(const std::vector<std::string>& sequences, bool strandMode) {
+  std::vector<SequenceRecord> records;
+  for (size_t i = 0; i < sequences.size(); ++i) {
+    SequenceRecord r;
+    r.name = std::to_string(i + 1);
+    r.name.insert(r.name.begin(), 'g');
+    for (char c : sequences[i]) r.codes.push_back(c == 'N' ? LetterCode{15} : symbolMask(c));
+    r.length = static_cast<int32_t>(r.codes.size());
+    records.push_back(std::move(r));
+  }
+  if (strandMode) buildReverseComplements(records);
+  indexSequences(records, SequenceAlphabet::MotifFinderNucleotide);
+  return records;
+}
+
+}  // namespace tav::testing
