@@ -90,6 +90,42 @@ double pairMutualInformation(const std::vector<SequenceRecord>& records,
   return mutualInformation(counts);
 }
 
+void buildObservations(int32_t records, const std::vector<InteractionPair>& list, int count,
+                       Observations& observations) {
+  count = std::min(count, static_cast<int>(list.size()));
+  const auto n = static_cast<size_t>(std::max(records, 0));
+  observations.offsets.assign(n + 1, 0);
+  for (int e = 0; e < count; ++e) {
+    const InteractionPair& pair = list[static_cast<size_t>(e)];
+    if (pair.first < 0 || pair.second < 0 || static_cast<size_t>(pair.first) >= n ||
+        static_cast<size_t>(pair.second) >= n) {
+      continue;
+    }
+    ++observations.offsets[static_cast<size_t>(pair.first) + 1];
+    ++observations.offsets[static_cast<size_t>(pair.second) + 1];
+  }
+  for (size_t v = 0; v < n; ++v) observations.offsets[v + 1] += observations.offsets[v];
+  observations.partners.assign(observations.offsets[n], 0);
+  refillObservations(list, count, observations);
+}
+
+void refillObservations(const std::vector<InteractionPair>& list, int count,
+                        Observations& observations) {
+  count = std::min(count, static_cast<int>(list.size()));
+  if (observations.offsets.empty()) return;
+  const size_t n = observations.offsets.size() - 1;
+  observations.cursor.assign(observations.offsets.begin(), observations.offsets.end() - 1);
+  for (int e = 0; e < count; ++e) {
+    const InteractionPair& pair = list[static_cast<size_t>(e)];
+    if (pair.first < 0 || pair.second < 0 || static_cast<size_t>(pair.first) >= n ||
+        static_cast<size_t>(pair.second) >= n) {
+      continue;
+    }
+    observations.partners[observations.cursor[static_cast<size_t>(pair.first)]++] = pair.second;
+    observations.partners[observations.cursor[static_cast<size_t>(pair.second)]++] = pair.first;
+  }
+}
+
 bool queueAccepts(const std::vector<MotifPair>& queue, int capacity, double x) {
   if (static_cast<int>(queue.size()) < capacity) return true;
   return !queue.empty() && x > queue.back().mutualInformation;

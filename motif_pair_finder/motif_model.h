@@ -73,6 +73,31 @@ void markPresence(const MaskMotif& motif, std::vector<SequenceRecord>& records, 
 double pairMutualInformation(const std::vector<SequenceRecord>& records,
                              const std::vector<InteractionPair>& list, int count);
 
+// Every ordered observation of an interaction list grouped by the record on
+// the first side: partners[offsets[v] .. offsets[v + 1]) are the records that
+// v faces. An interaction {u, w} puts w under u and u under w (a self-pair
+// puts v twice under v). A shuffle keeps every record's number of
+// observations, so only the partners need refilling.
+struct Observations {
+  std::vector<uint32_t> offsets;
+  std::vector<int32_t> partners;
+  std::vector<uint32_t> cursor;  // scratch for refill
+
+  int64_t total() const { return static_cast<int64_t>(partners.size()); }
+  int64_t degree(int32_t v) const {
+    return static_cast<int64_t>(offsets[static_cast<size_t>(v) + 1]) - offsets[static_cast<size_t>(v)];
+  }
+};
+
+// Builds the offsets and partners for `records` records from the first
+// `count` pairs of the list.
+void buildObservations(int32_t records, const std::vector<InteractionPair>& list, int count,
+                       Observations& observations);
+// Refills the partners from a list with the same first and second nodes in
+// another order (a shuffled copy of the list the offsets were built from).
+void refillObservations(const std::vector<InteractionPair>& list, int count,
+                        Observations& observations);
+
 // True when a pair scoring x enters the queue: the queue has room, or x is
 // strictly above the score of its last pair.
 bool queueAccepts(const std::vector<MotifPair>& queue, int capacity, double x);

@@ -6,6 +6,13 @@
 
 namespace tav {
 
+ClimbTables::ClimbTables(const std::vector<SequenceRecord>& records_,
+                         const std::vector<InteractionPair>& list, int count,
+                         MotifFinderVariant variant_)
+    : records(records_), variant(variant_), index(records_) {
+  buildObservations(static_cast<int32_t>(records_.size()), list, count, observations);
+}
+
 namespace {
 
 constexpr LetterCode kAllNucleotides = 15;
@@ -16,31 +23,82 @@ struct Change {
   LetterCode set = 0;
 };
 
-double scorePresence(const ClimbTables& tables) {
-  return pairMutualInformation(tables.records, tables.list, tables.count);
+// The climb step's view of the current pair: what a scan of each motif found
+// and, for the motif that stays fixed, its observations and the partners it
+// faces.
+struct Side {
+  PositionCodes scan;
+  int64_t weight = 0;               // observations whose first side holds the motif
+  std::vector<int64_t> facing;      // per record: observations facing a holder
+};
+
+void describe(const ClimbTables& tables, const MaskMotif& motif, Side& side) {
+  tables.index.scan(motif, side.scan);
+  const Observations& obs = tables.observations;
+  const size_t n = tables.records.size();
+  side.weight = 0;
+  side.facing.assign(n, 0);
+  for (size_t v = 0; v < n; ++v) {
+    if (side.scan.present[v] == 0) continue;
+    side.weight += obs.degree(static_cast<int32_t>(v));
+    for (uint32_t q = obs.offsets[v]; q < obs.offsets[v + 1]; ++q) ++side.facing[static_cast<size_t>(obs.partners[q])];
+  }
 }
 
-void copyAToB(std::vector<SequenceRecord>& records) {
-  for (SequenceRecord& record : records) record.presenceB = record.presenceA;
-}
-
-// One climb step over every position of `motif`, scoring with the presence
-// of `motif` in `slot`; remembers strict improvements over `best`.
-void scanMotif(ClimbTables& tables, MaskMotif& motif, PresenceSlot slot, bool second, double& best,
-               Change& change) {
-  for (int i = 0; i < motif.length(); ++i) {
-    const LetterCode own = motif.sets[static_cast<size_t>(i)];
+// Every candidate (position i, set s) of one motif against the fixed other
+// motif; `second` says which motif of the pair is changing, so that the table
+// keeps its orientation.
+void scanAgainst(const ClimbTables& tables, const MaskMotif& motif, const Side& changing, const Side& fixed,
+                 bool second, double& best, Change& change) {
+  const Observations& obs = tables.observations;
+  const int64_t total = obs.total();
+  const size_t n = tables.records.size();
+  const auto m = static_cast<size_t>(motif.length());
+  for (size_t i = 0; i < m; ++i) {
     for (LetterCode s = 1; s <= kAllNucleotides; ++s) {
-      motif.sets[static_cast<size_t>(i)] = s;
-      markPresence(motif, tables.records, slot);
-      if (tables.variant == MotifFinderVariant::HomoValue) copyAToB(tables.records);
-      const double x = scorePresence(tables);
+      int64_t weight = 0;
+      int64_t both = 0;
+      for (size_t r = 0; r < n; ++r) {
+        if (!codesAllow(changing.scan.codes[r * m + i], s)) continue;
+        weight += obs.degree(static_cast<int32_t>(r));
+        both += fixed.facing[r];
+      }
+      const double x = second ? mutualInformation(countsFromMargins(total, fixed.weight, weight, both))
+                              : mutualInformation(countsFromMargins(total, weight, fixed.weight, both));
       if (x > best) {
         best = x;
-        change = Change{second, i, s};
+        change = Change{second, static_cast<int>(i), s};
       }
     }
-    motif.sets[static_cast<size_t>(i)] = own;
+  }
+}
+
+// Tavrin-N.HV: the candidate stands on both sides of every interaction.
+void scanHomoValue(const ClimbTables& tables, const MaskMotif& motif, double& best, Change& change,
+                   std::vector<uint8_t>& present) {
+  const Observations& obs = tables.observations;
+  const int64_t total = obs.total();
+  const size_t n = tables.records.size();
+  const auto m = static_cast<size_t>(motif.length());
+  PositionCodes scan;
+  tables.index.scan(motif, scan);
+  present.assign(n, 0);
+  for (size_t i = 0; i < m; ++i) {
+    for (LetterCode s = 1; s <= kAllNucleotides; ++s) {
+      for (size_t r = 0; r < n; ++r) present[r] = codesAllow(scan.codes[r * m + i], s) ? 1 : 0;
+      int64_t weight = 0;
+      int64_t both = 0;
+      for (size_t v = 0; v < n; ++v) {
+        if (present[v] == 0) continue;
+        weight += obs.degree(static_cast<int32_t>(v));
+        for (uint32_t q = obs.offsets[v]; q < obs.offsets[v + 1]; ++q) both += present[static_cast<size_t>(obs.partners[q])];
+      }
+      const double x = mutualInformation(countsFromMargins(total, weight, weight, both));
+      if (x > best) {
+        best = x;
+        change = Change{false, static_cast<int>(i), s};
+      }
+    }
   }
 }
 
@@ -58,18 +116,20 @@ void refinePair(ClimbTables& tables, std::vector<MaskMotif>& store, MotifPair& p
                 std::ostream& out) {
   MaskMotif& first = store[static_cast<size_t>(pair.first)];
   MaskMotif& second = store[static_cast<size_t>(pair.second)];
+  Side firstSide;
+  Side secondSide;
+  std::vector<uint8_t> present;
   for (;;) {
     double best = -1.0;
     Change change;
-    MaskMotif working1 = first;
     if (tables.variant == MotifFinderVariant::HomoValue) {
-      scanMotif(tables, working1, PresenceSlot::A, false, best, change);
+      scanHomoValue(tables, first, best, change, present);
     } else {
-      MaskMotif working2 = second;
-      markPresence(working2, tables.records, PresenceSlot::B);
-      scanMotif(tables, working1, PresenceSlot::A, false, best, change);
-      markPresence(working1, tables.records, PresenceSlot::A);
-      scanMotif(tables, working2, PresenceSlot::B, true, best, change);
+      // Each motif is scored against the other as it stands.
+      describe(tables, first, firstSide);
+      describe(tables, second, secondSide);
+      scanAgainst(tables, first, firstSide, secondSide, false, best, change);
+      scanAgainst(tables, second, secondSide, firstSide, true, best, change);
     }
     if (pair.mutualInformation >= best) return;
     const auto at = static_cast<size_t>(change.position);

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <vector>
 
+#include "climb_index.h"
 #include "interactions.h"
 #include "motif_model.h"
 #include "records.h"
@@ -14,13 +15,16 @@
 
 namespace tav {
 
-// The tables every optimisation step reads: the sequence records (whose
-// presence A and B it overwrites) and the interactions it scores over.
+// What every climb step reads: the records (through a bit-parallel index),
+// the observations of the interactions it scores over, and the variant.
 struct ClimbTables {
-  std::vector<SequenceRecord>& records;
-  const std::vector<InteractionPair>& list;
-  int count;
+  ClimbTables(const std::vector<SequenceRecord>& records, const std::vector<InteractionPair>& list,
+              int count, MotifFinderVariant variant);
+
+  const std::vector<SequenceRecord>& records;
   MotifFinderVariant variant;
+  Observations observations;
+  ClimbIndex index;
 };
 
 enum class MotifEnd { Front, Back };

@@ -129,18 +129,22 @@ struct PlainClimb {
 
 TEST(OptimizeMotifPairs, EqualsThePlainClimb) {
   std::mt19937 rng(5);
-  for (int round = 0; round < 6; ++round) {
+  int steps = 0;
+  int grown = 0;
+  for (int round = 0; round < 10; ++round) {
     const bool strandMode = round % 2 == 1;
-    const auto variant = round < 4 ? MotifFinderVariant::Pairs : MotifFinderVariant::HomoValue;
-    auto records = randomRecords(rng, 14, 4, 16, 0.04, strandMode);
-    const auto list = randomList(rng, 14, 20);
+    const auto variant = round < 6 ? MotifFinderVariant::Pairs : MotifFinderVariant::HomoValue;
+    const int seedLength = 2 + round % 2;
+    auto records = randomRecords(rng, 16, 4, 40, 0.04, strandMode);
+    const auto list = randomList(rng, 16, 24);
     std::vector<MotifPair> queue;
     std::vector<MaskMotif> store;
     std::ostringstream ignored;
-    seedMotifPairs(records, list, static_cast<int>(list.size()), 2, 3, strandMode, variant, queue, store, ignored);
+    seedMotifPairs(records, list, static_cast<int>(list.size()), seedLength, 3, strandMode, variant, queue, store,
+                   ignored);
     const std::vector<MotifPair> seeds = queue;
     const std::vector<MaskMotif> seedStore = store;
-    const int maxLength = 3 + round % 2;
+    const int maxLength = seedLength + round % 3;
 
     std::ostringstream fast;
     ClimbTables tables{records, list, static_cast<int>(list.size()), variant};
@@ -162,7 +166,12 @@ TEST(OptimizeMotifPairs, EqualsThePlainClimb) {
       EXPECT_EQ(queue[k].mutualInformation, mi);
     }
     EXPECT_EQ(fast.str(), plain.str());
+    for (size_t at = fast.str().find(" <--> "); at != std::string::npos; at = fast.str().find(" <--> ", at + 1)) ++steps;
+    for (const MotifPair& p : queue) grown += store[static_cast<size_t>(p.first)].length() > seedLength ? 1 : 0;
   }
+  // The inputs exercise climbs and kept extensions.
+  EXPECT_GT(steps, 20);
+  EXPECT_GT(grown, 2);
 }
 
 TEST(OptimizeMotifPairs, NoExtensionAtTheMaximumLengthAndNoLineWithoutImprovement) {

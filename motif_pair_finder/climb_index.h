@@ -1,0 +1,58 @@
+// Bit-parallel view of the sequences for the hill climb. A climb step tries
+// all 15 position sets at every position of a motif; rather than searching
+// each candidate on its own, one pass per record finds, for every position
+// i, the codes that stand at i in the windows matching all other positions.
+// A candidate with set s at i then occurs exactly when one of those codes
+// has no bit outside s.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "motif_model.h"
+#include "records.h"
+
+namespace tav {
+
+// Result of one scan: for record r and motif position i, bit c of
+// codes[r * length + i] is set when code c (0..15) stands at position i of a
+// window (on either strand) that matches every other position of the motif.
+struct PositionCodes {
+  int length = 0;
+  std::vector<uint16_t> codes;
+  std::vector<uint8_t> present;  // per record: the motif itself occurs
+};
+
+// True when one of the codes in the 16-bit mask has no bit outside `set`.
+bool codesAllow(uint16_t codes, LetterCode set);
+
+class ClimbIndex {
+ public:
+  // Keeps a reference to the records, which must outlive the index and keep
+  // their codes unchanged.
+  explicit ClimbIndex(const std::vector<SequenceRecord>& records);
+
+  void scan(const MaskMotif& motif, PositionCodes& result) const;
+
+ private:
+  // One strand of a record: for each position set s (1..15) the bitset of the
+  // positions whose code s allows, at masks[(s - 1) * words].
+  struct Strand {
+    const LetterCode* codes = nullptr;
+    int32_t length = 0;
+    int32_t words = 0;
+    std::vector<uint64_t> masks;
+  };
+
+  void scanStrand(const Strand& strand, const MaskMotif& motif, uint16_t* codes) const;
+
+  const std::vector<SequenceRecord>& records_;
+  std::vector<Strand> strands_;
+  std::vector<size_t> firstStrand_;  // records + 1 entries into strands_
+  // Scratch of a scan: the shifted position masks, prefix and suffix products.
+  mutable std::vector<uint64_t> shifted_;
+  mutable std::vector<uint64_t> prefix_;
+  mutable std::vector<uint64_t> suffix_;
+};
+
+}  // namespace tav
