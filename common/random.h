@@ -16,4 +16,9 @@ void seedRandom(uint32_t seed);
 // result = (state >> 16) & 32767. The state starts at 1.
 int drawRandom();
 
+// Advances the generator as `count` calls of drawRandom would, in O(log count):
+// a stage whose remaining draws no longer affect its result can skip them
+// while every later draw stays the same.
+void skipRandom(uint64_t count);
+
 }  // namespace tav

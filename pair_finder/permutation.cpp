@@ -7,6 +7,7 @@
 #include "interactions.h"
 #include "pair_counting.h"
 #include "pair_list.h"
+#include "random.h"
 
 namespace tav {
 
@@ -93,13 +94,25 @@ void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairReco
     if (!pairs[i].removed) running.push_back(i);
   }
   long long last = 0;
+  bool skipped = false;
   for (int k = 0; k < shuffles; ++k) {
-    shuffleInteractions(work, count);
     // A pair leaves the running at the exceedance that puts it over the cut-off.
     std::erase_if(running, [&](size_t i) {
       return pairs[i].slots[static_cast<size_t>(slot)].pValue > allowed;
     });
-    if (!running.empty()) scorer.refresh();
+    if (running.empty() && !skipped) {
+      // No pair can re-enter, so the remaining networks change nothing but
+      // the generator: advance it past their draws (count - 1 per shuffle)
+      // so every later random step is the same as after shuffling.
+      if (count > 1) {
+        skipRandom(static_cast<uint64_t>(shuffles - k) * static_cast<uint64_t>(count - 1));
+      }
+      skipped = true;
+    }
+    if (!skipped) {
+      shuffleInteractions(work, count);
+      scorer.refresh();
+    }
     for (size_t i : running) {
       SlotStats& stats = pairs[i].slots[static_cast<size_t>(slot)];
       const double h = scorer.score(pairs[i]);

@@ -20,5 +20,18 @@ TEST(Random, MatchesTheDocumentedGenerator) {
   }
 }
 
+TEST(Random, SkipEqualsDrawing) {
+  for (uint64_t skip : {0ull, 1ull, 2ull, 7ull, 1000ull, 65537ull, 3000000ull}) {
+    seedRandom(99);
+    for (uint64_t i = 0; i < skip; ++i) drawRandom();
+    const int expected[3] = {drawRandom(), drawRandom(), drawRandom()};
+    seedRandom(99);
+    skipRandom(skip);
+    EXPECT_EQ(drawRandom(), expected[0]) << skip;
+    EXPECT_EQ(drawRandom(), expected[1]) << skip;
+    EXPECT_EQ(drawRandom(), expected[2]) << skip;
+  }
+}
+
 }  // namespace
 }  // namespace tav

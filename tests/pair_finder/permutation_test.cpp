@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "console.h"
+#include "interactions.h"
 #include "jackknife.h"
 #include "network_builder.h"
 #include "pair_list.h"
@@ -93,6 +94,26 @@ TEST(PermutationTest, ReachingTheObservedScoreEndsAPair) {
   EXPECT_EQ(markNotSignificant(list.pairs, 0, 0.0), list.pairs[0].slots[0].pValue > 0 ? 3 : 2);
   EXPECT_TRUE(list.pairs[1].removed);
   EXPECT_TRUE(list.pairs[2].removed);
+}
+
+TEST(PermutationTest, NetworksAfterTheLastPairLeavesDrawAsIfShuffled) {
+  // Once no pair is in the running the remaining shuffles are skipped; the
+  // generator must still end where 200 real shuffles would leave it, since
+  // the jack-knife draws next.
+  Network net = fiveGenes();
+  PairList list = listFor(net);
+  std::ostringstream out;
+  seedRandom(5);
+  permutationTest(net.genes, net.n(), list.pairs, 200, 0, 0.0, false, out);
+  const int afterTest = drawRandom();
+
+  std::vector<InteractionPair> work;
+  const int count = buildTrainingSet(net.genes, net.n(), work, out);
+  seedRandom(5);
+  for (int k = 0; k < 200; ++k) shuffleInteractions(work, count);
+  EXPECT_EQ(afterTest, drawRandom());
+  const std::string text = out.str();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '.'), 99);
 }
 
 TEST(PermutationTest, ZScoreOfASurvivingPair) {
