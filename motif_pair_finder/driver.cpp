@@ -101,11 +101,11 @@ void echoParameters(std::ostream& out, MotifFinderParameters& p) {
 // Values the stages cannot work with are refused before any file is touched.
 bool checkParameters(std::ostream& out, const MotifFinderParameters& p) {
   if (p.queue < 1) {
-    line(out, "ERROR: The value of -queue must be 1 or larger. Program aborted");
+    line(out, "ERROR: -queue must be at least 1. Program aborted.");
     return false;
   }
   if (p.seedLength > kMaxSeedLength) {
-    line(out, "ERROR: The value of -seedl must not be larger than ", kMaxSeedLength, ". Program aborted");
+    line(out, "ERROR: -seedl must be between 1 and ", kMaxSeedLength, ". Program aborted.");
     return false;
   }
   return true;

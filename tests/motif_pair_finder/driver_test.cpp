@@ -86,9 +86,9 @@ TEST_F(MotifFinderDriver, UnusableValuesAreRefusedBeforeTheOutputExists) {
     const char* value;
     const char* message;
   };
-  for (const Case& c : {Case{"-queue", "0", "ERROR: The value of -queue must be 1 or larger. Program aborted\n"},
-                        Case{"-queue", "-4", "ERROR: The value of -queue must be 1 or larger. Program aborted\n"},
-                        Case{"-seedl", "13", "ERROR: The value of -seedl must not be larger than 12. Program aborted\n"}}) {
+  for (const Case& c : {Case{"-queue", "0", "ERROR: -queue must be at least 1. Program aborted.\n"},
+                        Case{"-queue", "-4", "ERROR: -queue must be at least 1. Program aborted.\n"},
+                        Case{"-seedl", "13", "ERROR: -seedl must be between 1 and 12. Program aborted.\n"}}) {
     auto args = standard(path("never.se"));
     args.push_back(c.option);
     args.push_back(c.value);
