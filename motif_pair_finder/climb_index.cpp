@@ -38,12 +38,6 @@ const std::array<uint16_t, 16>& codesAllowedBy() {
   return table;
 }
 
-int32_t usableLength(const SequenceRecord& record) {
-  int64_t n = std::min<int64_t>(record.length, static_cast<int64_t>(record.codes.size()));
-  if (record.hasReverse) n = std::min<int64_t>(n, static_cast<int64_t>(record.reverseCodes.size()));
-  return static_cast<int32_t>(std::max<int64_t>(n, 0));
-}
-
 }  // namespace
 
 bool codesAllow(uint16_t codes, LetterCode set) {
@@ -71,7 +65,7 @@ ClimbIndex::ClimbIndex(const std::vector<SequenceRecord>& records) : records_(re
     strands_.push_back(std::move(strand));
   };
   for (const SequenceRecord& record : records) {
-    const int32_t length = usableLength(record);
+    const int32_t length = scannedLength(record);
     addStrand(record.codes.data(), length);
     if (record.hasReverse) addStrand(record.reverseCodes.data(), length);
     firstStrand_.push_back(strands_.size());

@@ -57,6 +57,12 @@ PresenceCounts countsFromMargins(int64_t total, int64_t nFirst, int64_t nSecond,
   return counts;
 }
 
+int32_t scannedLength(const SequenceRecord& record) {
+  int64_t n = std::min<int64_t>(record.length, static_cast<int64_t>(record.codes.size()));
+  if (record.hasReverse) n = std::min<int64_t>(n, static_cast<int64_t>(record.reverseCodes.size()));
+  return static_cast<int32_t>(std::max<int64_t>(n, 0));
+}
+
 void markPresence(const MaskMotif& motif, std::vector<SequenceRecord>& records, PresenceSlot slot,
                   OccurrenceTest occurs) {
   for (SequenceRecord& record : records) {

@@ -57,6 +57,10 @@ double mutualInformation(const PresenceCounts& counts);
 // motif present (nFirst), with the second present (nSecond), and both (nBoth).
 PresenceCounts countsFromMargins(int64_t total, int64_t nFirst, int64_t nSecond, int64_t nBoth);
 
+// Number of positions the occurrence rule reads in a record (its length,
+// bounded by the code arrays it holds).
+int32_t scannedLength(const SequenceRecord& record);
+
 enum class PresenceSlot { A, B };
 
 // Occurrence test used to mark presence: motifOccurs (fast, indexed) or

@@ -82,16 +82,10 @@ void forEachMatchingSeed(const LetterCode* window, int positions, int digits, Vi
 
 int complementDigit(int digit) { return digit < 4 ? 3 - digit : 4; }
 
-int32_t usableLength(const SequenceRecord& record) {
-  int64_t n = std::min<int64_t>(record.length, static_cast<int64_t>(record.codes.size()));
-  if (record.hasReverse) n = std::min<int64_t>(n, static_cast<int64_t>(record.reverseCodes.size()));
-  return static_cast<int32_t>(std::max<int64_t>(n, 0));
-}
-
 // Both strands of a record as the occurrence rule reads them.
 template <typename Visit>
 void forEachStrand(const SequenceRecord& record, Visit&& visit) {
-  const int32_t n = usableLength(record);
+  const int32_t n = scannedLength(record);
   visit(record.codes.data(), n);
   if (record.hasReverse) visit(record.reverseCodes.data(), n);
 }
@@ -178,16 +172,15 @@ int64_t seedExactPairs(const std::vector<SequenceRecord>& records,
 int64_t seedHomoValueMotifs(const std::vector<SequenceRecord>& records,
                             const std::vector<InteractionPair>& list, int count, int length,
                             int capacity, bool strandMode, std::vector<MotifPair>& queue,
-                            std::vector<MaskMotif>& store, std::ostream& out) {
+                            std::vector<MaskMotif>& store, std::ostream& out, size_t blockBytes) {
   const auto n = static_cast<int32_t>(records.size());
   Observations observations;
   buildObservations(n, list, count, observations);
   const int64_t total = observations.total();
   const auto words = static_cast<size_t>((n + 63) / 64);
 
-  constexpr size_t kBlockBudget = size_t{64} << 20;  // bytes of presence bits per block
   int prefix = 1;
-  while (prefix < length && seedSpaceSize(prefix + 1, 5) * words * 8 <= kBlockBudget) ++prefix;
+  while (prefix < length && seedSpaceSize(prefix + 1, 5) * words * 8 <= blockBytes) ++prefix;
   const uint64_t blockSize = seedSpaceSize(prefix, 5);
   const uint64_t blocks = seedSpaceSize(length - prefix, 5);
   std::vector<uint64_t> bits;
@@ -346,13 +339,14 @@ int64_t seedMotifPairs(const std::vector<SequenceRecord>& records,
                        const std::vector<InteractionPair>& list, int count, int seedLength,
                        int queueSize, bool strandMode, MotifFinderVariant variant,
                        std::vector<MotifPair>& queue, std::vector<MaskMotif>& store,
-                       std::ostream& out) {
+                       std::ostream& out, size_t blockBytes) {
   const int capacity = std::clamp(queueSize, 1, kSeedQueueCapacity);
   queue.clear();
   store.clear();
   seedLength = std::clamp(seedLength, 1, kMaxSeedLength);
   if (variant == MotifFinderVariant::HomoValue) {
-    return seedHomoValueMotifs(records, list, count, seedLength, capacity, strandMode, queue, store, out);
+    return seedHomoValueMotifs(records, list, count, seedLength, capacity, strandMode, queue, store, out,
+                               blockBytes);
   }
   return seedExactPairs(records, list, count, seedLength, capacity, strandMode, queue, store, out);
 }

@@ -5,6 +5,7 @@
 // of each sequence, and the pair scores then count integers only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 #include <vector>
@@ -50,6 +51,10 @@ struct SeedOccurrences {
 void buildSeedOccurrences(const std::vector<SequenceRecord>& records, int length, bool strandMode,
                           SeedOccurrences& occurrences);
 
+// Tavrin-N.HV finds the presence of its seeds block by block (seeds that
+// share their last positions); this bounds the presence bits of one block.
+inline constexpr size_t kHomoValueBlockBytes = size_t{64} << 20;
+
 // Fills the queue (at most min(queueSize, 4999) pairs, best first) and the
 // motif store (two motifs per queued pair) with the seed pairs scored over
 // the first `count` interactions of `list`; prints a progress line every 1000
@@ -59,6 +64,6 @@ int64_t seedMotifPairs(const std::vector<SequenceRecord>& records,
                        const std::vector<InteractionPair>& list, int count, int seedLength,
                        int queueSize, bool strandMode, MotifFinderVariant variant,
                        std::vector<MotifPair>& queue, std::vector<MaskMotif>& store,
-                       std::ostream& out);
+                       std::ostream& out, size_t blockBytes = kHomoValueBlockBytes);
 
 }  // namespace tav

@@ -48,17 +48,6 @@ TEST(PairMutualInformation, CountsBothDirectionsOfEveryInteraction) {
   EXPECT_EQ(pairMutualInformation(records, list, 2), 0.0);
 }
 
-TEST(MarkPresence, StrandModeFindsTheReverseComplement) {
-  auto forwardOnly = recordsOf({"TTGACC", "AAAAAA"}, false);
-  auto bothStrands = recordsOf({"TTGACC", "AAAAAA"}, true);
-  const MaskMotif motif = motifOf("GTCA");  // reverse complement of TGAC
-  markPresence(motif, forwardOnly, PresenceSlot::A);
-  markPresence(motif, bothStrands, PresenceSlot::A);
-  EXPECT_EQ(forwardOnly[0].presenceA, 0);
-  EXPECT_EQ(bothStrands[0].presenceA, 1);
-  EXPECT_EQ(bothStrands[1].presenceA, 0);
-}
-
 struct QueueFixture : ::testing::Test {
   std::vector<MotifPair> queue;
   std::vector<MaskMotif> store;

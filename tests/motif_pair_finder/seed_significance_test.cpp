@@ -14,7 +14,6 @@ namespace tav {
 namespace {
 
 using testing::connectRecords;
-using testing::motifOf;
 using testing::randomList;
 using testing::randomRecords;
 using testing::recordsOf;
@@ -137,17 +136,6 @@ TEST(AssessSeedSignificance, ProgressAfterNetworks1And1001And2001) {
       EXPECT_GT(pair.pValue, 0.0);
     }
   }
-}
-
-TEST(MarkStorePresence, OneBitPerRecord) {
-  auto records = recordsOf({"ACGT", "TTTT", "GACG"}, false);
-  StorePresence presence;
-  presence.reset(2, 3);
-  markStorePresence(motifOf("ACG"), records, 1, presence);
-  EXPECT_TRUE(presence.present(1, 0));
-  EXPECT_FALSE(presence.present(1, 1));
-  EXPECT_TRUE(presence.present(1, 2));
-  EXPECT_FALSE(presence.present(0, 0));
 }
 
 }  // namespace

@@ -143,6 +143,7 @@ struct Scenario {
   bool strandMode;
   int length;
   int queueSize;
+  size_t blockBytes = kHomoValueBlockBytes;
 };
 
 TEST(SeedMotifPairs, FastScoringEqualsThePlainComputation) {
@@ -153,6 +154,8 @@ TEST(SeedMotifPairs, FastScoringEqualsThePlainComputation) {
       {MotifFinderVariant::Pairs, true, 3, 25},    {MotifFinderVariant::Pairs, false, 3, 1},
       {MotifFinderVariant::HomoValue, true, 1, 5}, {MotifFinderVariant::HomoValue, false, 2, 9},
       {MotifFinderVariant::HomoValue, true, 3, 30}, {MotifFinderVariant::HomoValue, false, 3, 4},
+      // Presence found in blocks of 5 and of 25 seeds.
+      {MotifFinderVariant::HomoValue, true, 3, 30, 8}, {MotifFinderVariant::HomoValue, false, 4, 12, 200},
   };
   for (int round = 0; round < 3; ++round) {
     for (const Scenario& s : scenarios) {
@@ -162,7 +165,7 @@ TEST(SeedMotifPairs, FastScoringEqualsThePlainComputation) {
       std::vector<MaskMotif> fastStore;
       std::ostringstream console;
       const int64_t fast = seedMotifPairs(records, list, static_cast<int>(list.size()), s.length, s.queueSize,
-                                          s.strandMode, s.variant, fastQueue, fastStore, console);
+                                          s.strandMode, s.variant, fastQueue, fastStore, console, s.blockBytes);
       std::vector<MotifPair> plainQueue;
       std::vector<MaskMotif> plainStore;
       const int64_t plain = plainSeedStage(records, list, s.length, s.queueSize, s.strandMode, s.variant,
@@ -217,35 +220,6 @@ TEST(SeedMotifPairs, SeedsLongerThanEverySequenceScoreZero) {
   ASSERT_EQ(queue.size(), 3u);
   EXPECT_EQ(queue[0].mutualInformation, 0.0);
   EXPECT_EQ(motifText(store[static_cast<size_t>(queue[2].second)]), "GTTT");
-}
-
-TEST(Observations, FollowTheListAndKeepDegreesThroughAShuffle) {
-  std::vector<InteractionPair> list = {{0, 1}, {1, 2}, {2, 2}, {0, 1}};
-  Observations observations;
-  buildObservations(3, list, 4, observations);
-  EXPECT_EQ(observations.total(), 8);
-  EXPECT_EQ(observations.degree(0), 2);
-  EXPECT_EQ(observations.degree(1), 3);
-  EXPECT_EQ(observations.degree(2), 3);
-  std::vector<int32_t> ofTwo(observations.partners.begin() + observations.offsets[2],
-                             observations.partners.begin() + observations.offsets[3]);
-  std::sort(ofTwo.begin(), ofTwo.end());
-  EXPECT_EQ(ofTwo, (std::vector<int32_t>{1, 2, 2}));
-  seedRandom(9);
-  shuffleInteractions(list, 4);
-  refillObservations(list, 4, observations);
-  Observations rebuilt;
-  buildObservations(3, list, 4, rebuilt);
-  EXPECT_EQ(rebuilt.offsets, observations.offsets);
-  for (int v = 0; v < 3; ++v) {
-    std::vector<int32_t> a(observations.partners.begin() + observations.offsets[static_cast<size_t>(v)],
-                           observations.partners.begin() + observations.offsets[static_cast<size_t>(v) + 1]);
-    std::vector<int32_t> b(rebuilt.partners.begin() + rebuilt.offsets[static_cast<size_t>(v)],
-                           rebuilt.partners.begin() + rebuilt.offsets[static_cast<size_t>(v) + 1]);
-    std::sort(a.begin(), a.end());
-    std::sort(b.begin(), b.end());
-    EXPECT_EQ(a, b);
-  }
 }
 
 TEST(ShuffleSequences, KeepsCompositionAndDrawsOncePerSwap) {
