@@ -6,11 +6,11 @@
 
 namespace tav {
 
-ClimbTables::ClimbTables(const std::vector<SequenceRecord>& records_,
+ClimbTables::ClimbTables(const std::vector<SequenceRecord>& sequenceRecords,
                          const std::vector<InteractionPair>& list, int count,
-                         MotifFinderVariant variant_)
-    : records(records_), variant(variant_), index(records_) {
-  buildObservations(static_cast<int32_t>(records_.size()), list, count, observations);
+                         MotifFinderVariant climbVariant)
+    : records(sequenceRecords), variant(climbVariant), index(sequenceRecords) {
+  buildObservations(static_cast<int32_t>(records.size()), list, count, observations);
 }
 
 namespace {

@@ -16,7 +16,9 @@
 namespace tav {
 
 // What every climb step reads: the records (through a bit-parallel index),
-// the observations of the interactions it scores over, and the variant.
+// the observations of the interactions it scores over, and the variant. Built
+// once for the stage; keeps a reference to the records, which must not
+// change while it lives. The list is read only by the constructor.
 struct ClimbTables {
   ClimbTables(const std::vector<SequenceRecord>& records, const std::vector<InteractionPair>& list,
               int count, MotifFinderVariant variant);
