@@ -20,15 +20,18 @@ head -1 motifs.se | grep -q "^\\$	MOTIF1	MOTIF2		MI$" || fail "SE header"
 grep -q '^\$Gene	Method	Motif	Status$' motifs.se || fail "SE association header"
 assoc=$(grep -c '	TavrinSE_N	@' motifs.se)
 [ "$assoc" -gt 0 ] || fail "SE file has no association line"
-bad=$(grep -v -e '^\$' -e '^#' motifs.se | grep -vc -E '^[^	]+	TavrinSE_N	@[TCGA[\]]+	T$')
-[ "$bad" -eq 0 ] || fail "malformed SE association lines"
+all_match() {  # all_match <file> <extended regex>: every line matches
+  [ "$(grep -cv -E "$2" "$1" || true)" -eq 0 ]
+}
+grep -v -e '^\$' -e '^#' motifs.se > associations.txt || true
+all_match associations.txt '^[^	]+	TavrinSE_N	@[][TCGA]+	T$' || fail "malformed SE association lines"
 
 run 0 pair_finder.log "$bin/Tavrin" -fasta "$data/promoters.fa" -se motifs.se -int "$data/interactions.tab" \
   -jnum 4 -srand 1 -out net
 grep -q ' Sequence Elements had assigned seqeunces and were read\.$' pair_finder.log || fail "Tavrin did not read the SE file"
 [ -s net.sif ] || fail "empty network"
 pairs=$(wc -l < net.sif)
-grep -vc -E '^[^ ]+ TavrinSE [^ ]+$' net.sif | grep -qx 0 || fail "malformed .sif"
+all_match net.sif '^[^ ]+ TavrinSE [^ ]+$' || fail "malformed .sif"
 [ "$(head -1 net.1.noa)" = "SequenceElementType (class=java.lang.String)" ] || fail ".1.noa header"
 [ "$(head -1 net.1.eda)" = "MI (class=Double)" ] || fail ".1.eda header"
 [ "$(head -1 net.2.eda)" = "Robustness_per_4 (class=Integer)" ] || fail ".2.eda header"
@@ -64,6 +67,7 @@ run 0 conservation.log "$bin/VantorN" -fasta1 "$data/promoters.fa" -fasta2 "$dat
   -orthotab "$data/orthologs.tab" -noa net.1.noa -ndecoy 50 -srand 1 -out conservation.noa
 [ "$(head -1 conservation.noa)" = "Conservation (class=Double)" ] || fail "conservation header"
 [ "$(($(wc -l < conservation.noa) - 1))" -eq "$motifs" ] || fail "conservation does not list every motif"
-tail -n +2 conservation.noa | grep -vc -E '^[^ ]+ = -?[0-9.e+-]+$' | grep -qx 0 || fail "malformed conservation values"
+tail -n +2 conservation.noa > values.txt
+all_match values.txt '^[^ ]+ = -?[0-9.e+-]+$' || fail "malformed conservation values"
 
 echo "pipeline: $assoc associations, $pairs pairs, $motifs motifs"
