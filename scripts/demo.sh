@@ -6,10 +6,12 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
-bin="${1:-$root/build}/bin"
+build="${1:-$root/build}"
+case "$build" in /*) ;; *) build="$root/$build" ;; esac
+bin="$build/bin"
 out="${2:-$root/demo-out}"
+case "$out" in /*) ;; *) out="$root/$out" ;; esac
 ex="$root/examples"
-shuffles="${DEMO_SHUFFLE:-1000}"
 
 for p in Tavrin-N Tavrin Simvale VantorN; do
   if [ ! -x "$bin/$p" ]; then
@@ -22,11 +24,11 @@ rm -rf "$out"
 mkdir -p "$out"
 cd "$out"
 
-stage() { printf '\n===== %s =====\n' "$1"; }
+started=$SECONDS
+stage() { printf '\n===== %s (%ss so far) =====\n' "$1" "$((SECONDS - started))"; }
 
 stage "1/4 Tavrin-N: nucleotide motif pairs across interactions"
-"$bin/Tavrin-N" -fasta "$ex/promoters.fa" -int "$ex/interactions.tab" \
-  -shuffle "$shuffles" -srand 1 -out motifs.se
+"$bin/Tavrin-N" -fasta "$ex/promoters.fa" -int "$ex/interactions.tab" -out motifs.se
 
 stage "2/4 Tavrin: significant, robust sequence-element pairs"
 status=0
@@ -56,21 +58,34 @@ cat <<LIST
   conservation.noa     conservation of each motif (node attributes)
 LIST
 
-printf '\nSignificant pairs (score = mutual information, robustness, z-score):\n'
-awk -F' = ' '
+shown=15
+pairs=$(wc -l < network.sif)
+printf '\nSignificant pairs: %s (self-pairs first, then by score; first %s shown)\n' "$pairs" "$shown"
+awk -F' = ' -v shown="$shown" '
   FILENAME ~ /1\.eda$/ && FNR > 1 { mi[$1] = $2 }
   FILENAME ~ /2\.eda$/ && FNR > 1 { rob[$1] = $2 }
   FILENAME ~ /3\.eda$/ && FNR > 1 { z[$1] = $2; order[++n] = $1 }
   END {
-    printf "  %-40s %-12s %-10s %s\n", "pair", "score", "robust", "z-score"
-    for (i = 1; i <= n; i++) {
-      k = order[i]; pair = k; sub(/ \(TavrinSE\) /, " -- ", pair)
-      printf "  %-40s %-12s %-10s %s\n", pair, mi[k], rob[k], z[k]
+    printf "  %-58s %-11s %-7s %s\n", "pair", "score (MI)", "robust", "z-score"
+    for (i = 1; i <= n && i <= shown; i++) {
+      k = order[i]; pair = k; sub(/ \(TavrinSE\) /, "  ", pair)
+      printf "  %-58s %-11s %-7s %s\n", pair, mi[k], rob[k], z[k]
     }
   }' network.1.eda network.2.eda network.3.eda
 
-printf '\nClosest known matrix of each motif (Simvale score):\n'
-awk -F'\t' 'NR > 1 { printf "  %-24s %-24s %s\n", $1, ($2 == "" ? "(none above cutoff)" : $2), $3 }' known_motifs.tsv
-
-printf '\nConservation in the relative (1 - p against decoy motifs):\n'
-awk -F' = ' 'NR > 1 { printf "  %-24s %s\n", $1, $2 }' conservation.noa
+motifs=$(($(wc -l < known_motifs.tsv) - 1))
+matched=$(awk -F'\t' 'NR > 1 && $3 != ""' known_motifs.tsv | wc -l)
+printf '\nMotifs: %s, %s with a known matrix above the Simvale cutoff (first %s shown)\n' \
+  "$motifs" "$matched" "$shown"
+awk -F'\t' -v shown="$shown" '
+  FILENAME ~ /known_motifs/ && FNR > 1 { name[++n] = $1; known[$1] = $2; score[$1] = $3 }
+  FILENAME ~ /conservation/ && FNR > 1 { split($0, kv, " = "); cons[kv[1]] = kv[2] }
+  END {
+    printf "  %-30s %-26s %-9s %s\n", "motif", "closest known matrix", "Simvale", "conservation"
+    for (i = 1; i <= n && i <= shown; i++) {
+      m = name[i]
+      printf "  %-30s %-26s %-9s %s\n", m, (known[m] == "" ? "-" : known[m]), \
+        (score[m] == "" ? "-" : score[m]), cons[m]
+    }
+  }' known_motifs.tsv conservation.noa
+printf '\nDemo finished in %ss.\n' "$((SECONDS - started))"
