@@ -1,9 +1,29 @@
 #include "command_line.h"
 
 #include "console.h"
+#include <utility>
+
 #include "capacities.h"
 
 namespace tav {
+
+OptionEntry textOption(const char* key, bool required, int capacity, std::string fallback) {
+  OptionEntry entry;
+  entry.key = key;
+  entry.kind = OptionKind::Text;
+  entry.textDefault = std::move(fallback);
+  entry.required = required;
+  entry.capacity = capacity;
+  return entry;
+}
+
+OptionEntry integerOption(const char* key, int32_t fallback) {
+  OptionEntry entry;
+  entry.key = key;
+  entry.kind = OptionKind::Integer;
+  entry.integerDefault = fallback;
+  return entry;
+}
 
 std::string joinArguments(int argc, const char* const* argv) {
   std::string text;
@@ -113,15 +133,15 @@ int parseCommandLine(const OptionTable& table, std::string_view commandLine,
       int index = matchOption(table, commandLine.substr(pos), &keyLength);
       if (index < 0) return 0;
       pos += static_cast<size_t>(keyLength);
-      const OptionSpec& spec = table.entries[static_cast<size_t>(index)];
+      const OptionEntry& option = table.entries[static_cast<size_t>(index)];
       std::string value;
       int consumed = readTextOption(commandLine.substr(pos), value);
-      if (spec.kind == OptionKind::Integer) {
+      if (option.kind == OptionKind::Integer) {
         if (value.size() > static_cast<size_t>(kMaxIntegerToken)) return 0;
         values.integer[static_cast<size_t>(index)] = parseLeadingInteger(value);
       } else {
         // A truncated path would silently name another file: refuse instead.
-        if (value.size() > static_cast<size_t>(spec.capacity)) return 0;
+        if (value.size() > static_cast<size_t>(option.capacity)) return 0;
         values.text[static_cast<size_t>(index)] = value;
       }
       pos += static_cast<size_t>(consumed);
@@ -131,8 +151,8 @@ int parseCommandLine(const OptionTable& table, std::string_view commandLine,
     ++pos;
   }
   for (size_t i = 0; i < n; ++i) {
-    const OptionSpec& spec = table.entries[i];
-    if (spec.required && spec.kind == OptionKind::Text && values.text[i].empty()) return 0;
+    const OptionEntry& option = table.entries[i];
+    if (option.required && option.kind == OptionKind::Text && values.text[i].empty()) return 0;
   }
   return 1;
 }

@@ -13,7 +13,7 @@ namespace tav {
 
 enum class OptionKind { Text, Integer };
 
-struct OptionSpec {
+struct OptionEntry {
   std::string key;           // with its leading minus and trailing blank: "-fasta "
   OptionKind kind = OptionKind::Text;
   std::string textDefault;   // text options
@@ -22,9 +22,15 @@ struct OptionSpec {
   int capacity = 259;        // longest accepted text value, characters
 };
 
+// A text option: `capacity` is the longest accepted value, `fallback` the
+// default ("" for most).
+OptionEntry textOption(const char* key, bool required, int capacity,
+                       std::string fallback = std::string());
+OptionEntry integerOption(const char* key, int32_t fallback);
+
 // Ordered option keys; an entry's position is its option index.
 struct OptionTable {
-  std::vector<OptionSpec> entries;
+  std::vector<OptionEntry> entries;
 };
 
 // Parsed values, indexed by option index (text for text options, integer for

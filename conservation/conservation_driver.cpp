@@ -31,32 +31,16 @@ std::string defaultType(ConservationAlphabet alphabet) {
 }
 
 OptionTable optionTable(ConservationAlphabet alphabet) {
-  auto text = [](const char* key, bool required, int capacity, std::string fallback = {}) {
-    OptionSpec spec;
-    spec.key = key;
-    spec.kind = OptionKind::Text;
-    spec.textDefault = std::move(fallback);
-    spec.required = required;
-    spec.capacity = capacity;
-    return spec;
-  };
-  auto integer = [](const char* key, int32_t fallback) {
-    OptionSpec spec;
-    spec.key = key;
-    spec.kind = OptionKind::Integer;
-    spec.integerDefault = fallback;
-    return spec;
-  };
   OptionTable table;
   table.entries = {
-      text("-fasta1 ", true, kMaxFileName),
-      text("-fasta2 ", true, kMaxFileName),
-      text("-orthotab ", true, kMaxFileName),
-      text("-noa ", true, kMaxFileName),
-      integer("-srand ", 0),
-      integer("-ndecoy ", 1000),
-      text("-out ", true, kMaxFileName),
-      text("-type ", false, kMaxTypeText, defaultType(alphabet)),
+      textOption("-fasta1 ", true, kMaxFileName),
+      textOption("-fasta2 ", true, kMaxFileName),
+      textOption("-orthotab ", true, kMaxFileName),
+      textOption("-noa ", true, kMaxFileName),
+      integerOption("-srand ", 0),
+      integerOption("-ndecoy ", 1000),
+      textOption("-out ", true, kMaxFileName),
+      textOption("-type ", false, kMaxTypeText, defaultType(alphabet)),
   };
   return table;
 }

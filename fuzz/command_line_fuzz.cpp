@@ -13,14 +13,14 @@
 namespace {
 
 using tav::OptionKind;
-using tav::OptionSpec;
+using tav::OptionEntry;
 
 // Keys that share prefixes, short and long capacities, a required option and
 // a text default, as the programs' tables have them.
 tav::OptionTable makeTable() {
   tav::OptionTable table;
   auto text = [&table](const char* key, int capacity, bool required, const char* def = "") {
-    OptionSpec spec;
+    OptionEntry spec;
     spec.key = key;
     spec.kind = OptionKind::Text;
     spec.textDefault = def;
@@ -29,7 +29,7 @@ tav::OptionTable makeTable() {
     table.entries.push_back(spec);
   };
   auto integer = [&table](const char* key, int32_t def) {
-    OptionSpec spec;
+    OptionEntry spec;
     spec.key = key;
     spec.kind = OptionKind::Integer;
     spec.integerDefault = def;
@@ -106,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   FUZZ_CHECK(joined.size() <= static_cast<size_t>(tav::kCommandLineCapacity));
   for (size_t i = 0; i < table.entries.size(); ++i) {
-    const OptionSpec& spec = table.entries[i];
+    const OptionEntry& spec = table.entries[i];
     if (spec.kind != OptionKind::Text) continue;
     FUZZ_CHECK(values.text[i].size() <= static_cast<size_t>(spec.capacity));
     if (spec.required) FUZZ_CHECK(!values.text[i].empty());

@@ -20,27 +20,14 @@ namespace {
 enum Option { kNoa, kRefFolder, kRefFile, kType, kCutoff, kOut };
 
 OptionTable optionTable() {
-  auto text = [](const char* key, bool required, int capacity, std::string fallback = {}) {
-    OptionSpec spec;
-    spec.key = key;
-    spec.kind = OptionKind::Text;
-    spec.textDefault = std::move(fallback);
-    spec.required = required;
-    spec.capacity = capacity;
-    return spec;
-  };
-  OptionSpec cutoff;
-  cutoff.key = "-cutoff ";
-  cutoff.kind = OptionKind::Integer;
-  cutoff.integerDefault = 70;
   OptionTable table;
   table.entries = {
-      text("-noa ", true, kMaxFileName),
-      text("-reffolder ", false, kMaxFileName),
-      text("-reffile ", false, kMaxFileName),
-      text("-type ", false, kMaxTypeText, "5'MOTIF"),
-      cutoff,
-      text("-out ", true, kMaxFileName),
+      textOption("-noa ", true, kMaxFileName),
+      textOption("-reffolder ", false, kMaxFileName),
+      textOption("-reffile ", false, kMaxFileName),
+      textOption("-type ", false, kMaxTypeText, "5'MOTIF"),
+      integerOption("-cutoff ", 70),
+      textOption("-out ", true, kMaxFileName),
   };
   return table;
 }

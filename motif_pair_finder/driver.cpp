@@ -33,23 +33,6 @@ enum OptionIndex : size_t {
 
 constexpr int kAutomaticShuffleLimit = 100000;
 
-OptionSpec textOption(const char* key, bool required) {
-  OptionSpec spec;
-  spec.key = key;
-  spec.kind = OptionKind::Text;
-  spec.required = required;
-  spec.capacity = kMaxFileName;
-  return spec;
-}
-
-OptionSpec integerOption(const char* key, int32_t value) {
-  OptionSpec spec;
-  spec.key = key;
-  spec.kind = OptionKind::Integer;
-  spec.integerDefault = value;
-  return spec;
-}
-
 void printMotifFinderBanner(std::ostream& out, MotifFinderVariant variant) {
   const std::string stars(27, '*');
   const char* title = variant == MotifFinderVariant::HomoValue ? " Tavrin-N.HV version 1.0 " : " Tavrin-N version 1.0 ";
@@ -116,15 +99,15 @@ bool checkParameters(std::ostream& out, const MotifFinderParameters& p) {
 OptionTable motifFinderOptions(MotifFinderVariant variant) {
   OptionTable table;
   table.entries = {
-      textOption("-fasta ", true),
-      textOption("-int ", true),
+      textOption("-fasta ", true, kMaxFileName),
+      textOption("-int ", true, kMaxFileName),
       integerOption("-srand ", 0),
       integerOption("-random ", 0),
       integerOption("-queue ", 500),
       integerOption("-seedl ", variant == MotifFinderVariant::HomoValue ? 7 : 6),
       integerOption("-shuffle ", 0),
       integerOption("-cont ", 10),
-      textOption("-out ", true),
+      textOption("-out ", true, kMaxFileName),
       integerOption("-maxl ", 9),
       integerOption("-revcomp ", 1),
   };

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "capacities.h"
 #include "command_line.h"
 #include "console.h"
 #include "fasta.h"
@@ -43,28 +44,18 @@ constexpr int kMaxTrials = 99;
 constexpr int kMaxAutomaticShuffles = 100000;
 
 OptionTable optionTable() {
-  auto text = [](const char* key, bool required, int capacity) {
-    OptionSpec option;
-    option.key = key;
-    option.kind = OptionKind::Text;
-    option.required = required;
-    option.capacity = capacity;
-    return option;
-  };
-  auto integer = [](const char* key, int32_t fallback) {
-    OptionSpec option;
-    option.key = key;
-    option.kind = OptionKind::Integer;
-    option.integerDefault = fallback;
-    return option;
-  };
   OptionTable table;
-  table.entries = {text("-fasta ", true, 259),    text("-se ", true, 259),
-                   text("-int ", true, 259),      integer("-srand ", 0),
-                   integer("-random ", 0),        integer("-queue ", 500),
-                   integer("-shuffle ", 0),       integer("-jfrac ", 3),
-                   integer("-jnum ", 10),         text("-out ", true, kMaxOutBase),
-                   text("-domethod ", false, 999)};
+  table.entries = {textOption("-fasta ", true, kMaxFileName),
+                   textOption("-se ", true, kMaxFileName),
+                   textOption("-int ", true, kMaxFileName),
+                   integerOption("-srand ", 0),
+                   integerOption("-random ", 0),
+                   integerOption("-queue ", 500),
+                   integerOption("-shuffle ", 0),
+                   integerOption("-jfrac ", 3),
+                   integerOption("-jnum ", 10),
+                   textOption("-out ", true, kMaxOutBase),
+                   textOption("-domethod ", false, kMaxWord)};
   return table;
 }
 
