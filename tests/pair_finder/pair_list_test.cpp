@@ -216,11 +216,11 @@ TEST(PairList, SplitMarksExactlyTheSupportingInteractions) {
 
 TEST(PairList, OrderingIsStableSelfPairsFirst) {
   std::vector<PairRecord> pairs(6);
-  const int spec[6][3] = {{0, 1, 5}, {2, 2, 1}, {0, 3, 5}, {1, 1, 1}, {3, 3, 4}, {1, 2, 9}};
+  const int layout[6][3] = {{0, 1, 5}, {2, 2, 1}, {0, 3, 5}, {1, 1, 1}, {3, 3, 4}, {1, 2, 9}};
   for (size_t i = 0; i < pairs.size(); ++i) {
-    pairs[i].first = spec[i][0];
-    pairs[i].second = spec[i][1];
-    pairs[i].score = spec[i][2] / 100.0;
+    pairs[i].first = layout[i][0];
+    pairs[i].second = layout[i][1];
+    pairs[i].score = layout[i][2] / 100.0;
   }
   orderPairs(pairs);
   std::vector<std::pair<int, int>> order;
