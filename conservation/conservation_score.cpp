@@ -135,7 +135,7 @@ int scoreAllMotifs(std::vector<MotifRecord>& motifs, int count,
     const MotifStatus status =
         parseMotifMasks(motifText(motif.name), kLongMotifCapacity, maskOf, masks);
     if (status != MotifStatus::Ok) {
-      printMotifError(out, status, motif.name);
+      printMotifError(out, status, motifText(motif.name));
       return m;
     }
     const int length = static_cast<int>(masks.size());

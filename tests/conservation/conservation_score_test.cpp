@@ -123,6 +123,18 @@ TEST(ConservationScore, SharedRecordsCountLikeThePlainPairLoop) {
   }
 }
 
+TEST(ScoreAllMotifs, MalformedMarkedMotifIsNamedAsParsed) {
+  // The type mark is not part of the motif text the parser sees, so the
+  // format message quotes the text without it, after the motif's dot.
+  std::vector<SequenceRecord> one = {nucleotideRecord("a", "ACGT")};
+  std::vector<SequenceRecord> two = {nucleotideRecord("b", "ACGT")};
+  const std::vector<OrthologPair> pairs = {{&one[0], &two[0]}};
+  std::vector<MotifRecord> motifs = {{"@ACG", 0.0, 1.0}, {"%C[[A", 0.0, 1.0}};
+  std::ostringstream out;
+  EXPECT_EQ(scoreAllMotifs(motifs, 2, pairs, 1, 3, ConservationAlphabet::Nucleotide, out), 1);
+  EXPECT_EQ(out.str(), "..ERROR: Sequence C[[A does not have the correct format. Program is terminated.\n");
+}
+
 TEST(ReadMotifRecords, SelectsLinesOfTheTypeInFileOrder) {
   // Header, other types and letter case are covered end to end; these are
   // the line rules around them.
