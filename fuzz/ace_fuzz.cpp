@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input = tav::fuzz::asText(data, size);
   const size_t end = input.find('\n');
   const std::string entryName(input.substr(0, end));
-  const std::string file(end == std::string_view::npos ? std::string_view() : input.substr(end + 1));
+  const std::string file(end == std::string_view::npos ? std::string_view()
+                                                       : input.substr(end + 1));
 
   tav::MotifMatrix slot;
   slot.closestName = "left over";

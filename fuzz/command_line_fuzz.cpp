@@ -6,43 +6,29 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
 #include "capacities.h"
+#include "command_line.h"
 #include "fuzz_support.h"
 
 namespace {
 
-using tav::OptionKind;
 using tav::OptionEntry;
+using tav::OptionKind;
 
 // Keys that share prefixes, short and long capacities, a required option and
 // a text default, as the programs' tables have them.
 tav::OptionTable makeTable() {
   tav::OptionTable table;
-  auto text = [&table](const char* key, int capacity, bool required, const char* def = "") {
-    OptionEntry spec;
-    spec.key = key;
-    spec.kind = OptionKind::Text;
-    spec.textDefault = def;
-    spec.required = required;
-    spec.capacity = capacity;
-    table.entries.push_back(spec);
+  table.entries = {
+      tav::textOption("-fasta ", true, tav::kMaxFileName),
+      tav::textOption("-fasta1 ", false, tav::kMaxFileName),
+      tav::textOption("-se ", false, tav::kMaxFileName),
+      tav::integerOption("-srand ", 0),
+      tav::integerOption("-seedl ", 6),
+      tav::textOption("-type ", false, tav::kMaxTypeText, "5'MOTIF"),
+      tav::textOption("-out ", true, 12),
+      tav::integerOption("-queue ", 500),
   };
-  auto integer = [&table](const char* key, int32_t def) {
-    OptionEntry spec;
-    spec.key = key;
-    spec.kind = OptionKind::Integer;
-    spec.integerDefault = def;
-    table.entries.push_back(spec);
-  };
-  text("-fasta ", tav::kMaxFileName, true);
-  text("-fasta1 ", tav::kMaxFileName, false);
-  text("-se ", tav::kMaxFileName, false);
-  integer("-srand ", 0);
-  integer("-seedl ", 6);
-  text("-type ", tav::kMaxTypeText, false, "5'MOTIF");
-  text("-out ", 12, true);
-  integer("-queue ", 500);
   return table;
 }
 
@@ -113,7 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   std::string again;
-  if (rebuild(table, values, again) && again.size() <= static_cast<size_t>(tav::kCommandLineCapacity)) {
+  if (rebuild(table, values, again) &&
+      again.size() <= static_cast<size_t>(tav::kCommandLineCapacity)) {
     tav::OptionValues reparsed;
     FUZZ_CHECK(tav::parseCommandLine(table, again, reparsed) == 1);
     FUZZ_CHECK(reparsed.text == values.text);

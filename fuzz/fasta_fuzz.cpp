@@ -17,14 +17,16 @@ using tav::LetterCode;
 using tav::SequenceAlphabet;
 using tav::SequenceRecord;
 
-std::vector<SequenceRecord> readSequences(const std::string& input, SequenceAlphabet alphabet, int limit) {
+std::vector<SequenceRecord> readSequences(const std::string& input, SequenceAlphabet alphabet,
+                                          int limit) {
   std::istringstream in(input);
   std::ostringstream console;
   std::vector<SequenceRecord> records;
   const int n = tav::readFasta(in, records, alphabet, limit, console);
   FUZZ_CHECK(n == static_cast<int>(records.size()));
   FUZZ_CHECK(n >= 0 && n <= tav::kMaxRecords);
-  const LetterCode all = alphabet == SequenceAlphabet::Protein ? tav::kAnyProtein : tav::kAnyNucleotide;
+  const LetterCode all =
+      alphabet == SequenceAlphabet::Protein ? tav::kAnyProtein : tav::kAnyNucleotide;
   for (const SequenceRecord& r : records) {
     FUZZ_CHECK(r.length == static_cast<int32_t>(r.codes.size()));
     FUZZ_CHECK(r.length <= limit);
@@ -38,24 +40,28 @@ std::vector<SequenceRecord> readSequences(const std::string& input, SequenceAlph
 
 // Motifs taken from the records themselves (so that some occur) and from the
 // raw bytes (so that most do not), compared between the two occurrence tests.
-void checkOccurrences(std::vector<SequenceRecord>& records, const std::string& input, bool protein) {
+void checkOccurrences(std::vector<SequenceRecord>& records, const std::string& input,
+                      bool protein) {
   const LetterCode all = protein ? tav::kAnyProtein : tav::kAnyNucleotide;
   std::vector<std::vector<LetterCode>> motifs;
   for (size_t i = 0; i < records.size() && i < 2; ++i) {
     const auto& codes = records[i].codes;
     for (size_t len : {size_t{1}, size_t{4}, size_t{9}}) {
-      if (codes.size() >= len) motifs.emplace_back(codes.end() - static_cast<long>(len), codes.end());
+      if (codes.size() >= len)
+        motifs.emplace_back(codes.end() - static_cast<long>(len), codes.end());
     }
   }
   std::vector<LetterCode> raw;
   for (size_t i = 0; i < input.size() && raw.size() < 9; ++i) {
-    raw.push_back(protein ? (LetterCode{1} << (static_cast<unsigned char>(input[i]) % 20)) | (input[i] & 1 ? all : 0)
+    raw.push_back(protein ? (LetterCode{1} << (static_cast<unsigned char>(input[i]) % 20)) |
+                                (input[i] & 1 ? all : 0)
                           : static_cast<LetterCode>(input[i]) & all);
   }
   motifs.push_back(raw);
   motifs.emplace_back();
 
-  const SequenceAlphabet alphabet = protein ? SequenceAlphabet::Protein : SequenceAlphabet::Nucleotide;
+  const SequenceAlphabet alphabet =
+      protein ? SequenceAlphabet::Protein : SequenceAlphabet::Nucleotide;
   for (int pass = 0; pass < (protein ? 1 : 2); ++pass) {
     if (pass == 1) tav::buildReverseComplements(records);
     tav::indexSequences(records, alphabet);
@@ -100,8 +106,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Small limits make the too-long path common; the real ones keep it honest.
   const int smallLimit = size == 0 ? 1 : data[size - 1] % 64;
-  auto finder = readSequences(input, SequenceAlphabet::MotifFinderNucleotide, tav::kMotifSequenceLimit);
-  auto nucleotide = readSequences(input, SequenceAlphabet::Nucleotide, tav::kConservationSequenceLimit);
+  auto finder =
+      readSequences(input, SequenceAlphabet::MotifFinderNucleotide, tav::kMotifSequenceLimit);
+  auto nucleotide =
+      readSequences(input, SequenceAlphabet::Nucleotide, tav::kConservationSequenceLimit);
   auto shortened = readSequences(input, SequenceAlphabet::Nucleotide, smallLimit);
   auto protein = readSequences(input, SequenceAlphabet::Protein, tav::kConservationSequenceLimit);
 

@@ -41,7 +41,8 @@ int checkRows(const std::vector<GeneRecord>& genes) {
 int readOnce(const std::string& file, std::vector<GeneRecord>& genes) {
   std::istringstream in(file);
   std::ostringstream console;
-  const int accepted = tav::readInteractions(in, genes, static_cast<int>(genes.size()), "protein", console);
+  const int accepted =
+      tav::readInteractions(in, genes, static_cast<int>(genes.size()), "protein", console);
   // Exactly the one warning line, whatever the input.
   const std::string text = console.str();
   FUZZ_CHECK(std::count(text.begin(), text.end(), '\n') == 1);
@@ -70,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const int n = tav::removeLoners(genes, static_cast<int>(genes.size()));
   FUZZ_CHECK(n == static_cast<int>(genes.size()) && n == static_cast<int>(keptNames.size()));
-  for (int i = 0; i < n; ++i) FUZZ_CHECK(genes[static_cast<size_t>(i)].name == keptNames[static_cast<size_t>(i)]);
+  for (int i = 0; i < n; ++i)
+    FUZZ_CHECK(genes[static_cast<size_t>(i)].name == keptNames[static_cast<size_t>(i)]);
 
   // Names resolve to the same records after the loners are gone.
   const int second = readOnce(parts.file, genes);
@@ -116,7 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   count = tav::buildTrainingSet(genes, n, list, console);
   FUZZ_CHECK(count <= edges);
   for (const auto& e : list) {
-    FUZZ_CHECK(!genes[static_cast<size_t>(e.first)].excluded && !genes[static_cast<size_t>(e.second)].excluded);
+    FUZZ_CHECK(!genes[static_cast<size_t>(e.first)].excluded &&
+               !genes[static_cast<size_t>(e.second)].excluded);
   }
   return 0;
 }

@@ -27,8 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<LetterCode> shortMasks;
   std::vector<LetterCode> longMasks;
   std::vector<LetterCode> proteinMasks;
-  const MotifStatus shortStatus = tav::parseMotifMasks(text, tav::kShortMotifCapacity, tav::symbolMask, shortMasks);
-  const MotifStatus longStatus = tav::parseMotifMasks(text, tav::kLongMotifCapacity, tav::symbolMask, longMasks);
+  const MotifStatus shortStatus =
+      tav::parseMotifMasks(text, tav::kShortMotifCapacity, tav::symbolMask, shortMasks);
+  const MotifStatus longStatus =
+      tav::parseMotifMasks(text, tav::kLongMotifCapacity, tav::symbolMask, longMasks);
   const MotifStatus proteinStatus =
       tav::parseMotifMasks(text, tav::kLongMotifCapacity, tav::proteinSymbolMask, proteinMasks);
 
@@ -47,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // (At exactly the capacity, a symbol in a trailing unclosed bracket is
   // already one too many.)
-  if (longStatus == MotifStatus::Ok && longMasks.size() < static_cast<size_t>(tav::kShortMotifCapacity)) {
+  if (longStatus == MotifStatus::Ok &&
+      longMasks.size() < static_cast<size_t>(tav::kShortMotifCapacity)) {
     FUZZ_CHECK(shortStatus == MotifStatus::Ok);
   }
   {

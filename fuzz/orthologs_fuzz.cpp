@@ -32,7 +32,8 @@ std::vector<tav::SequenceRecord> recordsNamed(const std::vector<std::string>& na
 
 // The record a name must resolve to: the first of organism 1, else the first
 // of organism 2.
-const tav::SequenceRecord* expected(const std::string& name, const std::vector<tav::SequenceRecord>& a,
+const tav::SequenceRecord* expected(const std::string& name,
+                                    const std::vector<tav::SequenceRecord>& a,
                                     const std::vector<tav::SequenceRecord>& b) {
   int i = tav::findGene(name, a, static_cast<int>(a.size()));
   if (i >= 0) return &a[static_cast<size_t>(i)];
@@ -50,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::vector<tav::OrthologPair> pairs;
   std::istringstream in(second.file);
-  const int n = tav::readOrthologs(in, pairs, organism1, static_cast<int>(organism1.size()), organism2,
-                                   static_cast<int>(organism2.size()));
+  const int n = tav::readOrthologs(in, pairs, organism1, static_cast<int>(organism1.size()),
+                                   organism2, static_cast<int>(organism2.size()));
   FUZZ_CHECK(n >= 0 || n == tav::kOrthologNameTooLong || n == tav::kTooManyOrthologPairs);
   if (n < 0) return 0;
   FUZZ_CHECK(n == static_cast<int>(pairs.size()) && n <= tav::kMaxOrthologPairs);

@@ -30,7 +30,8 @@ Reading readWith(const tav::fuzz::NamesAndFile& parts, const std::string& method
   for (size_t i = 0; i < r.genes.size(); ++i) r.genes[i].name = parts.names[i];
   std::istringstream in(parts.file);
   r.result = tav::readSeFile(in, r.genes, static_cast<int>(r.genes.size()), r.elements, method);
-  FUZZ_CHECK(r.result >= 0 || r.result == tav::kSeTooManyElements || r.result == tav::kSeFieldTooLong);
+  FUZZ_CHECK(r.result >= 0 || r.result == tav::kSeTooManyElements ||
+             r.result == tav::kSeFieldTooLong);
   FUZZ_CHECK(tav::seReadErrorMessage(r.result, "f").empty() == (r.result >= 0));
   if (r.result < 0) return r;
 
@@ -41,7 +42,9 @@ Reading readWith(const tav::fuzz::NamesAndFile& parts, const std::string& method
     FUZZ_CHECK(std::is_sorted(set.begin(), set.end()));
     FUZZ_CHECK(std::adjacent_find(set.begin(), set.end()) == set.end());
     // Only the first of equal gene names takes associations.
-    if (!set.empty()) FUZZ_CHECK(tav::findGene(r.genes[g].name, r.genes, static_cast<int>(g) + 1) == static_cast<int>(g));
+    if (!set.empty())
+      FUZZ_CHECK(tav::findGene(r.genes[g].name, r.genes, static_cast<int>(g) + 1) ==
+                 static_cast<int>(g));
     for (int32_t e : set) {
       FUZZ_CHECK(e >= 0 && e < r.result);
       ++carriers[static_cast<size_t>(e)];
@@ -69,14 +72,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(filtered.result <= all.result);
     for (size_t g = 0; g < all.genes.size(); ++g) {
       for (int32_t e : filtered.genes[g].elements) {
-        const int inAll = tav::findElement(filtered.elements[static_cast<size_t>(e)], all.elements, all.result);
+        const int inAll =
+            tav::findElement(filtered.elements[static_cast<size_t>(e)], all.elements, all.result);
         FUZZ_CHECK(inAll < all.result);
         FUZZ_CHECK(all.genes[g].hasElement(inAll));
       }
     }
   }
   // A field too long is found whatever the filter.
-  if (all.result != tav::kSeTooManyElements && filtered.result != tav::kSeTooManyElements) FUZZ_CHECK((all.result == tav::kSeFieldTooLong) == (filtered.result == tav::kSeFieldTooLong));
+  if (all.result != tav::kSeTooManyElements && filtered.result != tav::kSeTooManyElements)
+    FUZZ_CHECK((all.result == tav::kSeFieldTooLong) == (filtered.result == tav::kSeFieldTooLong));
 
   // The association shuffle moves whole element sets between genes.
   if (all.result > 0) {
