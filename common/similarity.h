@@ -19,8 +19,8 @@ void computeColumnInfo(const FrequencyMatrix& matrix, int columns, ColumnInfo* i
 
 // Best correlation over all offsets whose overlap holds >= 6 flagged columns
 // of each motif (0 for inadmissible offsets; undefined correlations skipped;
-// a correlation rounded above 1 counts as 1). Evaluates every offset in full: the plain form the prepared score is
-// checked against.
+// values kept exactly as computed). Evaluates every offset in full: the plain
+// form the prepared score is checked against.
 double bestAlignmentCorrelation(const FrequencyMatrix& first, const ColumnInfo* firstInfo,
                                 int firstColumns, const FrequencyMatrix& second,
                                 const ColumnInfo* secondInfo, int secondColumns);
