@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "interactions.h"
+#include "pair_list.h"
 #include "records.h"
 
 namespace tav::testing {
@@ -61,6 +62,21 @@ inline Network randomNetwork(std::mt19937& rng, int genes, int edges, int elemen
     if (a != b) list.emplace_back(a, b);
   }
   return makeNetwork(elements, elementCount, list);
+}
+
+// Genes G1 {b, d}, G2 {d}, G3 {b, d}, G4 {}, G5 {a, b, d} with the elements
+// numbered as given; interactions G3-G4, G1-G2, G3-G5, G1-G5, G2-G3, G2-G4.
+inline Network fiveGenes(int a, int b, int d) {
+  return makeNetwork({{b, d}, {d}, {b, d}, {}, {a, b, d}}, 3, {{2, 3}, {0, 1}, {2, 4}, {0, 4}, {1, 2}, {1, 3}});
+}
+
+// The pair list of a network, built with the fast path.
+inline PairList listFor(Network& net, int queue = 500) {
+  PairList list;
+  std::ostringstream ignored;
+  buildPairList(net.genes, net.n(), net.elementCount, list, queue, net.training,
+                static_cast<int>(net.training.size()), ignored);
+  return list;
 }
 
 }  // namespace tav::testing

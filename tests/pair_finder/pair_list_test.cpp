@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "console.h"
@@ -15,6 +16,7 @@
 namespace tav {
 namespace {
 
+using testing::fiveGenes;
 using testing::makeNetwork;
 using testing::Network;
 using testing::randomNetwork;
@@ -25,13 +27,6 @@ std::vector<std::pair<int, int>> members(const PairList& list) {
   std::vector<std::pair<int, int>> out;
   for (const PairRecord& p : list.pairs) out.emplace_back(p.first, p.second);
   return out;
-}
-
-// Genes G1 {b, d}, G2 {d}, G3 {b, d}, G4 {}, G5 {a, b, d} with the elements
-// numbered as given; interactions G3-G4, G1-G2, G3-G5, G1-G5, G2-G3, G2-G4.
-Network fiveGenes(int a, int b, int d) {
-  return makeNetwork({{b, d}, {d}, {b, d}, {}, {a, b, d}}, 3,
-                     {{2, 3}, {0, 1}, {2, 4}, {0, 4}, {1, 2}, {1, 3}});
 }
 
 double scoreOf(Network& net, int a, int b) {
@@ -53,33 +48,30 @@ TEST(PairScore, WorkedExamples) {
   EXPECT_EQ(scoreOf(three, 0, 0), 0.0);
 }
 
-TEST(PairList, FiveGeneExampleLeavesOutExplainedPairs) {
-  for (ScoringPath path : {ScoringPath::Fast, ScoringPath::Plain}) {
-    Network net = fiveGenes(0, 1, 2);
-    PairList list;
-    std::ostringstream out;
-    const int64_t examined = buildPairList(net.genes, net.n(), 3, list, 500, net.training,
-                                           static_cast<int>(net.training.size()), out, path);
-    EXPECT_EQ(examined, 6);
-    EXPECT_EQ(members(list), (std::vector<std::pair<int, int>>{{0, 1}, {0, 0}, {1, 1}, {2, 2}}));
-    EXPECT_EQ(six(list.pairs[0].score), "0.0441116");
-    // Only G3-G5 and G1-G5 support (a, b).
-    EXPECT_EQ(list.pairs[0].supportingCount, 2);
-    EXPECT_EQ(list.pairs[0].restCount, 4);
-    EXPECT_EQ(out.str(), "");
-  }
-}
-
-TEST(PairList, StrongerLaterPairRemovesThePairsItExplains) {
-  // The same network with the elements in the order d, a, b: (a, d) and
-  // (b, d) enter first and are removed when (a, b) arrives above them.
-  for (ScoringPath path : {ScoringPath::Fast, ScoringPath::Plain}) {
-    Network net = fiveGenes(1, 2, 0);
-    PairList list;
-    std::ostringstream out;
-    buildPairList(net.genes, net.n(), 3, list, 500, net.training,
-                  static_cast<int>(net.training.size()), out, path);
-    EXPECT_EQ(members(list), (std::vector<std::pair<int, int>>{{1, 2}, {0, 0}, {1, 1}, {2, 2}}));
+TEST(PairList, FiveGeneExampleKeepsOnlyPairsNotExplainedByStrongerOnes) {
+  // Elements in the order a, b, d: (a, b) comes first and explains the rest.
+  // In the order d, a, b: (a, d) and (b, d) enter first and are removed when
+  // (a, b) arrives above them.
+  struct Case {
+    int a, b, d;
+    std::vector<std::pair<int, int>> kept;
+  };
+  for (const Case& c : {Case{0, 1, 2, {{0, 1}, {0, 0}, {1, 1}, {2, 2}}},
+                        Case{1, 2, 0, {{1, 2}, {0, 0}, {1, 1}, {2, 2}}}}) {
+    for (ScoringPath path : {ScoringPath::Fast, ScoringPath::Plain}) {
+      Network net = fiveGenes(c.a, c.b, c.d);
+      PairList list;
+      std::ostringstream out;
+      EXPECT_EQ(buildPairList(net.genes, net.n(), 3, list, 500, net.training,
+                              static_cast<int>(net.training.size()), out, path),
+                6);
+      EXPECT_EQ(members(list), c.kept);
+      EXPECT_EQ(six(list.pairs[0].score), "0.0441116");
+      // Only G3-G5 and G1-G5 support (a, b).
+      EXPECT_EQ(list.pairs[0].supportingCount, 2);
+      EXPECT_EQ(list.pairs[0].restCount, 4);
+      EXPECT_EQ(out.str(), "");
+    }
   }
 }
 
@@ -215,18 +207,17 @@ TEST(PairList, SplitMarksExactlyTheSupportingInteractions) {
 }
 
 TEST(PairList, OrderingIsStableSelfPairsFirst) {
-  std::vector<PairRecord> pairs(6);
-  const int layout[6][3] = {{0, 1, 5}, {2, 2, 1}, {0, 3, 5}, {1, 1, 1}, {3, 3, 4}, {1, 2, 9}};
-  for (size_t i = 0; i < pairs.size(); ++i) {
-    pairs[i].first = layout[i][0];
-    pairs[i].second = layout[i][1];
-    pairs[i].score = layout[i][2] / 100.0;
+  std::vector<PairRecord> pairs;
+  for (auto [a, b, score] : {std::tuple{0, 1, 5}, {2, 2, 1}, {0, 3, 5}, {1, 1, 1}, {3, 3, 4}, {1, 2, 9}}) {
+    pairs.emplace_back();
+    pairs.back().first = a;
+    pairs.back().second = b;
+    pairs.back().score = score / 100.0;
   }
   orderPairs(pairs);
-  std::vector<std::pair<int, int>> order;
-  for (const PairRecord& p : pairs) order.emplace_back(p.first, p.second);
-  EXPECT_EQ(order,
-            (std::vector<std::pair<int, int>>{{3, 3}, {2, 2}, {1, 1}, {1, 2}, {0, 1}, {0, 3}}));
+  PairList list;
+  list.pairs = pairs;
+  EXPECT_EQ(members(list), (std::vector<std::pair<int, int>>{{3, 3}, {2, 2}, {1, 1}, {1, 2}, {0, 1}, {0, 3}}));
 }
 
 // The fast counting must give the plain path's list bit for bit, including

@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "console.h"
@@ -19,40 +20,26 @@
 namespace tav {
 namespace {
 
+using testing::fiveGenes;
+using testing::listFor;
 using testing::makeNetwork;
 using testing::Network;
 using testing::randomNetwork;
 
-PairList listFor(Network& net, int queue = 500) {
-  PairList list;
-  std::ostringstream out;
-  buildPairList(net.genes, net.n(), net.elementCount, list, queue, net.training,
-                static_cast<int>(net.training.size()), out);
-  return list;
-}
-
-Network fiveGenes() {
-  return makeNetwork({{1, 2}, {2}, {1, 2}, {}, {0, 1, 2}}, 3,
-                     {{2, 3}, {0, 1}, {2, 4}, {0, 4}, {1, 2}, {1, 3}});
-}
-
 TEST(PermutationTest, VerboseProgressOncePerWholePercent) {
-  Network net = fiveGenes();
+  Network net = fiveGenes(0, 1, 2);
   PairList list = listFor(net);
   std::ostringstream out;
   seedRandom(1);
   permutationTest(net.genes, net.n(), list.pairs, 6, 0, 0.0, true, out);
   // Every pair reaches its observed score at once here except (a, b), which
   // the later lines count while it lasts.
-  const std::string text = out.str();
-  std::istringstream lines(text);
+  std::istringstream lines(out.str());
   std::string l;
-  const char* percents[] = {"[16%]: 2 ", "[33%]: 3 ", "[50%]: 4 ", "[66%]: 5 ", "[83%]: 6 "};
-  for (const char* prefix : percents) {
+  for (const char* percent : {"[16%]: 2 ", "[33%]: 3 ", "[50%]: 4 ", "[66%]: 5 ", "[83%]: 6 "}) {
     ASSERT_TRUE(std::getline(lines, l));
-    EXPECT_EQ(l.rfind(std::string(prefix) + "permutations have been completed so far. ", 0), 0u)
-        << l;
-    EXPECT_NE(l.find(" Sequence Element pairs have remained..."), std::string::npos);
+    EXPECT_EQ(l.rfind(std::string(percent) + "permutations have been completed so far. ", 0), 0u) << l;
+    EXPECT_NE(l.find(" Sequence Element pairs have remained..."), std::string::npos) << l;
   }
   ASSERT_TRUE(std::getline(lines, l));
   EXPECT_EQ(l, "");  // the test ends the line the progress left open
@@ -64,7 +51,7 @@ TEST(PermutationTest, VerboseProgressOncePerWholePercent) {
 }
 
 TEST(PermutationTest, QuietProgressWritesDots) {
-  Network net = fiveGenes();
+  Network net = fiveGenes(0, 1, 2);
   PairList list = listFor(net);
   std::ostringstream out;
   permutationTest(net.genes, net.n(), list.pairs, 200, 0, 0.0, false, out);
@@ -72,7 +59,7 @@ TEST(PermutationTest, QuietProgressWritesDots) {
 }
 
 TEST(PermutationTest, ReachingTheObservedScoreEndsAPair) {
-  Network net = fiveGenes();
+  Network net = fiveGenes(0, 1, 2);
   PairList list = listFor(net);
   ASSERT_EQ(list.length(), 4);
   list.pairs[3].removed = true;  // (d, d)
@@ -100,7 +87,7 @@ TEST(PermutationTest, NetworksAfterTheLastPairLeavesDrawAsIfShuffled) {
   // Once no pair is in the running the remaining shuffles are skipped; the
   // generator must still end where 200 real shuffles would leave it, since
   // the jack-knife draws next.
-  Network net = fiveGenes();
+  Network net = fiveGenes(0, 1, 2);
   PairList list = listFor(net);
   std::ostringstream out;
   seedRandom(5);
@@ -152,7 +139,7 @@ TEST(PermutationTest, ZScoreOfASurvivingPair) {
 }
 
 TEST(JackKnife, TrialLinesAndThresholds) {
-  Network net = fiveGenes();
+  Network net = fiveGenes(0, 1, 2);
   PairList list = listFor(net);
   std::ostringstream none;
   jackknife(net.genes, net.n(), list.pairs, 6, 0.0, 0, 3, none);
@@ -235,13 +222,10 @@ TEST(PermutationTest, FastPathMatchesPlainPathOnRandomNetworks) {
       EXPECT_EQ(fast[i].robustCount, plain[i].robustCount);
       ASSERT_EQ(fast[i].slots.size(), plain[i].slots.size());
       for (size_t s = 0; s < fast[i].slots.size(); ++s) {
-        EXPECT_EQ(fast[i].slots[s].observed, plain[i].slots[s].observed);
-        EXPECT_EQ(fast[i].slots[s].pValue, plain[i].slots[s].pValue);
-        EXPECT_EQ(fast[i].slots[s].mean, plain[i].slots[s].mean);
-        EXPECT_EQ(fast[i].slots[s].meanSquare, plain[i].slots[s].meanSquare);
-        const double fz = fast[i].slots[s].zScore;
-        const double pz = plain[i].slots[s].zScore;
-        EXPECT_TRUE(fz == pz || (std::isnan(fz) && std::isnan(pz)));
+        const SlotStats& f = fast[i].slots[s];
+        const SlotStats& p = plain[i].slots[s];
+        EXPECT_EQ(std::tie(f.observed, f.pValue, f.mean, f.meanSquare), std::tie(p.observed, p.pValue, p.mean, p.meanSquare));
+        EXPECT_TRUE(f.zScore == p.zScore || (std::isnan(f.zScore) && std::isnan(p.zScore)));
       }
     }
   }
