@@ -174,25 +174,6 @@ TEST(OptimizeMotifPairs, EqualsThePlainClimb) {
   EXPECT_GT(grown, 2);
 }
 
-TEST(OptimizeMotifPairs, NoExtensionAtTheMaximumLengthAndNoLineWithoutImprovement) {
-  // Every record holds every motif: all scores are 0, nothing changes.
-  auto records = recordsOf({"ACGTACGT", "ACGTACGT", "ACGTACGT"}, false);
-  const std::vector<InteractionPair> list = {{0, 1}, {1, 2}};
-  std::vector<MaskMotif> store = {motifOf("ACG"), motifOf("CGT")};
-  std::vector<MotifPair> queue(1);
-  queue[0].first = 0;
-  queue[0].second = 1;
-  std::ostringstream console;
-  ClimbTables tables{records, list, 2, MotifFinderVariant::Pairs};
-  EXPECT_EQ(optimizeMotifPairs(tables, store, queue, 1, 3, console), 1);
-  EXPECT_EQ(console.str(), "Optimizing motif pair no. 1\n\nOptimized MI = 0\n\n");
-  EXPECT_EQ(motifText(store[0]), "ACG");
-  // With room to grow, failed extensions are undone.
-  optimizeMotifPairs(tables, store, queue, 1, 6, console);
-  EXPECT_EQ(store[0].length(), 3);
-  EXPECT_EQ(store[1].length(), 3);
-}
-
 TEST(RankPairs, HighestFirstAndEqualScoresKeepQueueOrder) {
   std::vector<MotifPair> queue(5);
   const double scores[] = {0.1, 0.3, 0.1, 0.3, 0.9};
@@ -205,25 +186,6 @@ TEST(RankPairs, HighestFirstAndEqualScoresKeepQueueOrder) {
   for (const MotifPair& p : queue) order.push_back(p.first);
   // The fifth pair lies beyond n and stays in place.
   EXPECT_EQ(order, (std::vector<int>{1, 3, 0, 2, 4}));
-}
-
-TEST(CollectOutputPairs, TextsScoresAndFinalPresence) {
-  auto records = recordsOf({"ACGTT", "TTTT", "AAGG"}, true);
-  std::vector<MaskMotif> store = {motifOf("[GA]CG"), motifOf("AA"), motifOf("TTT"), motifOf("C")};
-  std::vector<MotifPair> queue(2);
-  queue[0].first = 2;
-  queue[0].second = 3;
-  queue[0].mutualInformation = 0.5;
-  queue[1].first = 0;
-  queue[1].second = 1;
-  const auto pairs = collectOutputPairs(records, store, queue, 1);
-  ASSERT_EQ(pairs.size(), 1u);
-  EXPECT_EQ(pairs[0].first, "TTT");
-  EXPECT_EQ(pairs[0].second, "C");
-  EXPECT_EQ(pairs[0].mutualInformation, 0.5);
-  // Both strands count: AAGG holds C on its reverse complement CCTT.
-  EXPECT_EQ(pairs[0].firstPresent, (std::vector<uint8_t>{0, 1, 0}));
-  EXPECT_EQ(pairs[0].secondPresent, (std::vector<uint8_t>{1, 0, 1}));
 }
 
 }  // namespace

@@ -107,15 +107,6 @@ TEST(SeedOccurrences, AgreeWithThePlainOccurrenceRule) {
   }
 }
 
-TEST(SeedOccurrences, AWindowWithAnNMatchesNoExactSeed) {
-  auto records = recordsOf({"ACNGT", "ACGT"}, false);
-  SeedOccurrences occurrences;
-  buildSeedOccurrences(records, 3, false, occurrences);
-  // ACG and CGT occur in the second record only; the first has no full window.
-  ASSERT_EQ(occurrences.seeds.size(), 2u);
-  EXPECT_EQ(occurrences.records, (std::vector<int32_t>{1, 1}));
-}
-
 // The seed stage the plain way: presence of every seed marked record by
 // record with the window-by-window rule, scores from pairMutualInformation.
 int64_t plainSeedStage(std::vector<SequenceRecord> records, const std::vector<InteractionPair>& list,
@@ -208,18 +199,6 @@ TEST(SeedMotifPairs, ExaminedCountsAndProgressLines) {
   EXPECT_EQ(seedMotifPairs(forward, list, 2, 6, 6000, false, MotifFinderVariant::HomoValue, queue, store, hv), 15625);
   EXPECT_EQ(queue.size(), 4999u);
   EXPECT_EQ(store.size(), 9998u);
-}
-
-TEST(SeedMotifPairs, SeedsLongerThanEverySequenceScoreZero) {
-  auto records = recordsOf({"ACG", "TTG"}, false);
-  const std::vector<InteractionPair> list = {{0, 1}};
-  std::vector<MotifPair> queue;
-  std::vector<MaskMotif> store;
-  std::ostringstream console;
-  seedMotifPairs(records, list, 1, 4, 3, false, MotifFinderVariant::Pairs, queue, store, console);
-  ASSERT_EQ(queue.size(), 3u);
-  EXPECT_EQ(queue[0].mutualInformation, 0.0);
-  EXPECT_EQ(motifText(store[static_cast<size_t>(queue[2].second)]), "GTTT");
 }
 
 TEST(ShuffleSequences, KeepsCompositionAndDrawsOncePerSwap) {
