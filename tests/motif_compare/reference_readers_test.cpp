@@ -2,16 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <sstream>
 #include <string>
 
+#include "test_support.h"
+
 namespace tav {
 namespace {
-
-namespace fs = std::filesystem;
 
 using Row = std::vector<int32_t>;
 
@@ -35,30 +33,24 @@ TEST(AceFile, SitesCountPerColumnUntilTheAsteriskLine) {
   EXPECT_TRUE(m.masks.empty());
 }
 
-TEST(AceFile, NamesAndEmptyFiles) {
+TEST(AceFile, NamesWidthsAndEmptyFiles) {
   EXPECT_EQ(ace("t\nACGTAC\n", "site.old.ace").closestName, "site");
   EXPECT_EQ(ace("t\nACGTAC\n", ".ace").closestName, "");
-  const MotifMatrix empty = ace("title\n*\nACGT\n");
-  EXPECT_EQ(empty.columns, 0);
+  EXPECT_EQ(ace("title\n*\nACGT\n").columns, 0);
   EXPECT_EQ(ace("").columns, 0);
   // A last site line without a line break still counts.
   EXPECT_EQ(ace("t\nACGTAC\nACGTAA").counts[3], (Row{2, 0, 0, 0, 2, 1}));
-}
-
-TEST(AceFile, EachSiteLineSetsTheWidth) {
+  // Each site line sets the width; a longer one widens the rows, earlier
+  // sites leaving zeros.
   MotifMatrix m = ace("t\nACGTAC\nACG\n*\n");
   EXPECT_EQ(m.columns, 3);
   EXPECT_EQ(m.counts[3], (Row{2, 0, 0, 0, 1, 0}));
-  m = ace("t\nACGTAC\n\n*\n");
-  EXPECT_EQ(m.columns, 0);
-  // A longer line than the first widens the rows; earlier sites leave zeros.
+  EXPECT_EQ(ace("t\nACGTAC\n\n*\n").columns, 0);
   m = ace("t\nAC\nACGTTT\n");
   EXPECT_EQ(m.columns, 6);
   EXPECT_EQ(m.counts[0], (Row{0, 0, 0, 1, 1, 1}));
   EXPECT_EQ(m.counts[3], (Row{2, 0, 0, 0, 0, 0}));
-  m = ace("t\n" + std::string(150, 'G') + "\n");
-  EXPECT_EQ(m.columns, 150);
-  EXPECT_EQ(m.counts[2].size(), 150u);
+  EXPECT_EQ(ace("t\n" + std::string(150, 'G') + "\n").counts[2].size(), 150u);
 }
 
 MotifMatrix onlyMatrix(const std::string& text) {
@@ -108,22 +100,7 @@ TEST(JasparFile, CountsSaturateInsteadOfWrapping) {
   EXPECT_EQ(m.counts[3][0], std::numeric_limits<int32_t>::max());
 }
 
-class AceFolder : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "ace_folder_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  void put(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-  }
-  fs::path dir_;
-};
+using AceFolder = testing::ScratchDir;
 
 TEST_F(AceFolder, ListsRegularAceFilesInNameOrder) {
   put("b.ace", "t\nAAAAAA\n");
@@ -131,7 +108,7 @@ TEST_F(AceFolder, ListsRegularAceFilesInNameOrder) {
   put("C.ace", "t\nGGGGGG\n");
   put("notes.txt", "t\nTTTTTT\n");
   put("x.ace.bak", "t\nTTTTTT\n");
-  fs::create_directory(dir_ / "d.ace");
+  std::filesystem::create_directory(dir_ / "d.ace");
   std::vector<MotifMatrix> refs;
   bool tooMany = true;
   EXPECT_EQ(readAceFolder(dir_.string(), refs, &tooMany), 3);
