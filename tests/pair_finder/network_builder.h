@@ -70,12 +70,17 @@ inline Network fiveGenes(int a, int b, int d) {
   return makeNetwork({{b, d}, {d}, {b, d}, {}, {a, b, d}}, 3, {{2, 3}, {0, 1}, {2, 4}, {0, 4}, {1, 2}, {1, 3}});
 }
 
-// The pair list of a network, built with the fast path.
+// Builds the pair list of a whole network; returns the pairs examined.
+inline int64_t build(Network& net, PairList& list, int queue, std::ostream& out,
+                     ScoringPath path = ScoringPath::Fast) {
+  return buildPairList(net.genes, net.n(), net.elementCount, list, queue, net.training,
+                       static_cast<int>(net.training.size()), out, path);
+}
+
 inline PairList listFor(Network& net, int queue = 500) {
   PairList list;
   std::ostringstream ignored;
-  buildPairList(net.genes, net.n(), net.elementCount, list, queue, net.training,
-                static_cast<int>(net.training.size()), ignored);
+  build(net, list, queue, ignored);
   return list;
 }
 

@@ -16,6 +16,7 @@
 namespace tav {
 namespace {
 
+using testing::build;
 using testing::fiveGenes;
 using testing::makeNetwork;
 using testing::Network;
@@ -62,8 +63,7 @@ TEST(PairList, FiveGeneExampleKeepsOnlyPairsNotExplainedByStrongerOnes) {
       Network net = fiveGenes(c.a, c.b, c.d);
       PairList list;
       std::ostringstream out;
-      EXPECT_EQ(buildPairList(net.genes, net.n(), 3, list, 500, net.training,
-                              static_cast<int>(net.training.size()), out, path),
+      EXPECT_EQ(build(net, list, 500, out, path),
                 6);
       EXPECT_EQ(members(list), c.kept);
       EXPECT_EQ(six(list.pairs[0].score), "0.0441116");
@@ -88,16 +88,14 @@ TEST(PairList, EqualScoresKeepExaminationOrder) {
   ASSERT_GT(scoreOf(net, 0, 1), 0.0);
   PairList list;
   std::ostringstream out;
-  buildPairList(net.genes, net.n(), 4, list, 500, net.training,
-                static_cast<int>(net.training.size()), out);
+  build(net, list, 500, out);
   ASSERT_GE(list.length(), 2);
   EXPECT_EQ(members(list)[0], std::make_pair(0, 1));
   EXPECT_EQ(members(list)[1], std::make_pair(2, 3));
 
   // A one-place list keeps the first of the best pairs: an equal later
   // score is not offered.
-  buildPairList(net.genes, net.n(), 4, list, 1, net.training, static_cast<int>(net.training.size()),
-                out);
+  build(net, list, 1, out);
   EXPECT_EQ(members(list), (std::vector<std::pair<int, int>>{{0, 1}}));
 }
 
@@ -131,8 +129,7 @@ TEST(PairList, ProgressLineAfterEveryThousandPairs) {
   Network net = makeNetwork(elements, 45, {{0, 1}, {1, 2}, {2, 3}});
   PairList list;
   std::ostringstream out;
-  EXPECT_EQ(buildPairList(net.genes, net.n(), 45, list, 3, net.training,
-                          static_cast<int>(net.training.size()), out),
+  EXPECT_EQ(build(net, list, 3, out),
             1035);
   EXPECT_EQ(out.str(), "1000 Sequence Element pairs have been examined so far...\n");
 }
@@ -163,8 +160,7 @@ TEST(PairList, RedundancyTestLeavesPresenceAsItWas) {
   Network net = fiveGenes(0, 1, 2);
   PairList list;
   std::ostringstream out;
-  buildPairList(net.genes, net.n(), 3, list, 500, net.training,
-                static_cast<int>(net.training.size()), out);
+  build(net, list, 500, out);
   PairCandidate ad;
   ad.first = 0;
   ad.second = 2;
