@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 #include "console.h"
 #include "seed_stage.h"
@@ -33,47 +34,33 @@ struct PlainClimb {
     }
   }
 
+  // Tries every set at every position of `motif` (marked into `slot`),
+  // keeping the first strictly best score.
+  void tryAll(MaskMotif work, PresenceSlot slot, int which, double& best, int& bestWhich, int& at,
+              LetterCode& set) {
+    for (int i = 0; i < work.length(); ++i) {
+      const LetterCode own = work.sets[static_cast<size_t>(i)];
+      for (LetterCode s = 1; s <= 15; ++s) {
+        work.sets[static_cast<size_t>(i)] = s;
+        mark(work, slot);
+        const double x = score();
+        if (x > best) std::tie(best, bestWhich, at, set) = std::tuple{x, which, i, s};
+      }
+      work.sets[static_cast<size_t>(i)] = own;
+    }
+  }
+
   void refine(MaskMotif& first, MaskMotif& second, double& mi) {
     for (;;) {
       double best = -1.0;
       int which = 0;
       int at = -1;
       LetterCode set = 0;
-      MaskMotif w1 = first;
-      MaskMotif w2 = second;
-      if (variant == MotifFinderVariant::Pairs) mark(w2, PresenceSlot::B);
-      for (int i = 0; i < w1.length(); ++i) {
-        const LetterCode own = w1.sets[static_cast<size_t>(i)];
-        for (LetterCode s = 1; s <= 15; ++s) {
-          w1.sets[static_cast<size_t>(i)] = s;
-          mark(w1, PresenceSlot::A);
-          const double x = score();
-          if (x > best) {
-            best = x;
-            which = 0;
-            at = i;
-            set = s;
-          }
-        }
-        w1.sets[static_cast<size_t>(i)] = own;
-      }
+      if (variant == MotifFinderVariant::Pairs) mark(second, PresenceSlot::B);
+      tryAll(first, PresenceSlot::A, 0, best, which, at, set);
       if (variant == MotifFinderVariant::Pairs) {
-        mark(w1, PresenceSlot::A);
-        for (int i = 0; i < w2.length(); ++i) {
-          const LetterCode own = w2.sets[static_cast<size_t>(i)];
-          for (LetterCode s = 1; s <= 15; ++s) {
-            w2.sets[static_cast<size_t>(i)] = s;
-            mark(w2, PresenceSlot::B);
-            const double x = score();
-            if (x > best) {
-              best = x;
-              which = 1;
-              at = i;
-              set = s;
-            }
-          }
-          w2.sets[static_cast<size_t>(i)] = own;
-        }
+        mark(first, PresenceSlot::A);
+        tryAll(second, PresenceSlot::B, 1, best, which, at, set);
       }
       if (mi >= best) return;
       if (variant == MotifFinderVariant::HomoValue || which == 0) first.sets[static_cast<size_t>(at)] = set;

@@ -14,27 +14,34 @@
 
 namespace tav::testing {
 
-// Records with letters T, C, G, A and, at rate nRate, N (code 15); reverse
-// codes in strand mode; indexed for the fast occurrence test.
-inline std::vector<SequenceRecord> randomRecords(std::mt19937& rng, int count, int minLength,
-                                                 int maxLength, double nRate, bool strandMode) {
-  static constexpr LetterCode kLetters[4] = {1, 2, 4, 8};
-  std::uniform_int_distribution<int> length(minLength, maxLength);
-  std::uniform_int_distribution<int> letter(0, 3);
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
-  std::vector<SequenceRecord> records(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) {
-    SequenceRecord& r = records[static_cast<size_t>(i)];
-    r.name = std::to_string(i);
-    r.name.insert(r.name.begin(), 's');
-    r.length = length(rng);
-    for (int p = 0; p < r.length; ++p) {
-      r.codes.push_back(unit(rng) < nRate ? LetterCode{15} : kLetters[letter(rng)]);
-    }
+// Records of the given letters (N as code 15); reverse codes in strand
+// mode; indexed for the fast occurrence test.
+inline std::vector<SequenceRecord> recordsOf(const std::vector<std::string>& sequences, bool strandMode) {
+  std::vector<SequenceRecord> records;
+  for (size_t i = 0; i < sequences.size(); ++i) {
+    SequenceRecord r;
+    r.name = std::to_string(i + 1);
+    r.name.insert(r.name.begin(), 'g');
+    for (char c : sequences[i]) r.codes.push_back(c == 'N' ? LetterCode{15} : symbolMask(c));
+    r.length = static_cast<int32_t>(r.codes.size());
+    records.push_back(std::move(r));
   }
   if (strandMode) buildReverseComplements(records);
   indexSequences(records, SequenceAlphabet::MotifFinderNucleotide);
   return records;
+}
+
+// Random records of T, C, G, A and, at rate nRate, N.
+inline std::vector<SequenceRecord> randomRecords(std::mt19937& rng, int count, int minLength,
+                                                 int maxLength, double nRate, bool strandMode) {
+  std::uniform_int_distribution<int> length(minLength, maxLength);
+  std::uniform_int_distribution<int> letter(0, 3);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::vector<std::string> sequences(static_cast<size_t>(count));
+  for (std::string& text : sequences) {
+    for (int p = length(rng); p > 0; --p) text += unit(rng) < nRate ? 'N' : "TCGA"[letter(rng)];
+  }
+  return recordsOf(sequences, strandMode);
 }
 
 // `edges` random pairs over `count` records; repeated pairs and self-pairs
@@ -70,21 +77,6 @@ inline MaskMotif motifOf(const std::string& text) {
     }
   }
   return motif;
-}
-
-inline std::vector<SequenceRecord> recordsOf(const std::vector<std::string>& sequences, bool strandMode) {
-  std::vector<SequenceRecord> records;
-  for (size_t i = 0; i < sequences.size(); ++i) {
-    SequenceRecord r;
-    r.name = std::to_string(i + 1);
-    r.name.insert(r.name.begin(), 'g');
-    for (char c : sequences[i]) r.codes.push_back(c == 'N' ? LetterCode{15} : symbolMask(c));
-    r.length = static_cast<int32_t>(r.codes.size());
-    records.push_back(std::move(r));
-  }
-  if (strandMode) buildReverseComplements(records);
-  indexSequences(records, SequenceAlphabet::MotifFinderNucleotide);
-  return records;
 }
 
 }  // namespace tav::testing
