@@ -135,30 +135,6 @@ TEST(ScoreAllMotifs, MalformedMarkedMotifIsNamedAsParsed) {
   EXPECT_EQ(out.str(), "..ERROR: Sequence C[[A does not have the correct format. Program is terminated.\n");
 }
 
-TEST(ReadMotifRecords, SelectsLinesOfTheTypeInFileOrder) {
-  // Header, other types and letter case are covered end to end; these are
-  // the line rules around them.
-  std::istringstream in(
-      "A = 5'MOTIF\n"
-      "\tT T\t=\t5'\tMOTIF \r\n"  // blanks anywhere, CRLF
-      "EMPTY =\n"
-      "= 5'MOTIF\n"                // empty motif name
-      "no equals sign\n"
-      "ACGT = 5'MOTIF=x\n"         // the value holds the rest
-      "@AAA = 5'MOTIF\n"
-      "ACGT = 5'MOTIF");             // last line without a line break
-  std::vector<MotifRecord> motifs;
-  ASSERT_EQ(readMotifRecords(in, motifs, "5'MOTIF"), 4);
-  const std::vector<std::string> names = {"TT", "", "@AAA", "ACGT"};
-  for (size_t i = 0; i < names.size(); ++i) {
-    EXPECT_EQ(motifs[i].name, names[i]);
-    EXPECT_EQ(motifs[i].score, 0.0);
-    EXPECT_EQ(motifs[i].pValue, 1.0);
-  }
-  std::istringstream empty("");
-  EXPECT_EQ(readMotifRecords(empty, motifs, "5'MOTIF"), 0);
-}
-
 TEST(ReadMotifRecords, RefusesOverLongFieldsAndTooManyMotifs) {
   std::vector<MotifRecord> motifs;
   auto read = [&](const std::string& text, const std::string& type) {
