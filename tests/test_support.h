@@ -59,7 +59,8 @@ class ScratchDir : public ::testing::Test {
 
 // True if `text` ends with `tail`.
 inline bool endsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 }  // namespace tav::testing

@@ -34,7 +34,8 @@ TEST_F(DriverTest, SameSeedRepeatsTheRunExactly) {
   // Only the echoed output names differ.
   auto strip = [](std::string text) {
     for (const char* name : {"/one", "/two"}) {
-      for (size_t at = text.find(name); at != std::string::npos; at = text.find(name)) text.erase(at, 4);
+      for (size_t at = text.find(name); at != std::string::npos; at = text.find(name))
+        text.erase(at, 4);
     }
     return text;
   };

@@ -67,7 +67,8 @@ inline Network randomNetwork(std::mt19937& rng, int genes, int edges, int elemen
 // Genes G1 {b, d}, G2 {d}, G3 {b, d}, G4 {}, G5 {a, b, d} with the elements
 // numbered as given; interactions G3-G4, G1-G2, G3-G5, G1-G5, G2-G3, G2-G4.
 inline Network fiveGenes(int a, int b, int d) {
-  return makeNetwork({{b, d}, {d}, {b, d}, {}, {a, b, d}}, 3, {{2, 3}, {0, 1}, {2, 4}, {0, 4}, {1, 2}, {1, 3}});
+  return makeNetwork({{b, d}, {d}, {b, d}, {}, {a, b, d}}, 3,
+                     {{2, 3}, {0, 1}, {2, 4}, {0, 4}, {1, 2}, {1, 3}});
 }
 
 // Builds the pair list of a whole network; returns the pairs examined.

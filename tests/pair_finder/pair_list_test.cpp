@@ -63,8 +63,7 @@ TEST(PairList, FiveGeneExampleKeepsOnlyPairsNotExplainedByStrongerOnes) {
       Network net = fiveGenes(c.a, c.b, c.d);
       PairList list;
       std::ostringstream out;
-      EXPECT_EQ(build(net, list, 500, out, path),
-                6);
+      EXPECT_EQ(build(net, list, 500, out, path), 6);
       EXPECT_EQ(members(list), c.kept);
       EXPECT_EQ(six(list.pairs[0].score), "0.0441116");
       // Only G3-G5 and G1-G5 support (a, b).
@@ -129,8 +128,7 @@ TEST(PairList, ProgressLineAfterEveryThousandPairs) {
   Network net = makeNetwork(elements, 45, {{0, 1}, {1, 2}, {2, 3}});
   PairList list;
   std::ostringstream out;
-  EXPECT_EQ(build(net, list, 3, out),
-            1035);
+  EXPECT_EQ(build(net, list, 3, out), 1035);
   EXPECT_EQ(out.str(), "1000 Sequence Element pairs have been examined so far...\n");
 }
 
@@ -204,7 +202,8 @@ TEST(PairList, SplitMarksExactlyTheSupportingInteractions) {
 
 TEST(PairList, OrderingIsStableSelfPairsFirst) {
   std::vector<PairRecord> pairs;
-  for (auto [a, b, score] : {std::tuple{0, 1, 5}, {2, 2, 1}, {0, 3, 5}, {1, 1, 1}, {3, 3, 4}, {1, 2, 9}}) {
+  for (auto [a, b, score] :
+       {std::tuple{0, 1, 5}, {2, 2, 1}, {0, 3, 5}, {1, 1, 1}, {3, 3, 4}, {1, 2, 9}}) {
     pairs.emplace_back();
     pairs.back().first = a;
     pairs.back().second = b;
@@ -213,7 +212,8 @@ TEST(PairList, OrderingIsStableSelfPairsFirst) {
   orderPairs(pairs);
   PairList list;
   list.pairs = pairs;
-  EXPECT_EQ(members(list), (std::vector<std::pair<int, int>>{{3, 3}, {2, 2}, {1, 1}, {1, 2}, {0, 1}, {0, 3}}));
+  EXPECT_EQ(members(list),
+            (std::vector<std::pair<int, int>>{{3, 3}, {2, 2}, {1, 1}, {1, 2}, {0, 1}, {0, 3}}));
 }
 
 // The fast counting must give the plain path's list bit for bit, including
@@ -234,10 +234,8 @@ TEST(PairList, FastPathMatchesPlainPathOnRandomNetworks) {
     }
     const int queue = round % 4 == 0 ? 2 : (round % 4 == 1 ? 5 : 500);
     Network copy = net;
-    PairList fast;
-    PairList plain;
-    std::ostringstream fastOut;
-    std::ostringstream plainOut;
+    PairList fast, plain;
+    std::ostringstream fastOut, plainOut;
     const int64_t e1 =
         buildPairList(net.genes, net.n(), elements, fast, queue, net.training, count, fastOut);
     const int64_t e2 = buildPairList(copy.genes, copy.n(), elements, plain, queue, copy.training,
@@ -249,11 +247,8 @@ TEST(PairList, FastPathMatchesPlainPathOnRandomNetworks) {
     for (int i = 0; i < fast.length(); ++i) {
       const PairRecord& f = fast.pairs[static_cast<size_t>(i)];
       const PairRecord& p = plain.pairs[static_cast<size_t>(i)];
-      EXPECT_EQ(f.first, p.first);
-      EXPECT_EQ(f.second, p.second);
-      EXPECT_EQ(f.score, p.score);
-      EXPECT_EQ(f.supportingPositions, p.supportingPositions);
-      EXPECT_EQ(f.supportingBits, p.supportingBits);
+      EXPECT_EQ(std::tie(f.first, f.second, f.score, f.supportingPositions, f.supportingBits),
+                std::tie(p.first, p.second, p.score, p.supportingPositions, p.supportingBits));
     }
   }
   EXPECT_GT(shortened, 20);

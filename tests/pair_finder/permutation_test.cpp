@@ -38,7 +38,8 @@ TEST(PermutationTest, VerboseProgressOncePerWholePercent) {
   std::string l;
   for (const char* percent : {"[16%]: 2 ", "[33%]: 3 ", "[50%]: 4 ", "[66%]: 5 ", "[83%]: 6 "}) {
     ASSERT_TRUE(std::getline(lines, l));
-    EXPECT_EQ(l.rfind(std::string(percent) + "permutations have been completed so far. ", 0), 0u) << l;
+    EXPECT_EQ(l.rfind(std::string(percent) + "permutations have been completed so far. ", 0), 0u)
+        << l;
     EXPECT_NE(l.find(" Sequence Element pairs have remained..."), std::string::npos) << l;
   }
   ASSERT_TRUE(std::getline(lines, l));
@@ -224,7 +225,8 @@ TEST(PermutationTest, FastPathMatchesPlainPathOnRandomNetworks) {
       for (size_t s = 0; s < fast[i].slots.size(); ++s) {
         const SlotStats& f = fast[i].slots[s];
         const SlotStats& p = plain[i].slots[s];
-        EXPECT_EQ(std::tie(f.observed, f.pValue, f.mean, f.meanSquare), std::tie(p.observed, p.pValue, p.mean, p.meanSquare));
+        EXPECT_EQ(std::tie(f.observed, f.pValue, f.mean, f.meanSquare),
+                  std::tie(p.observed, p.pValue, p.mean, p.meanSquare));
         EXPECT_TRUE(f.zScore == p.zScore || (std::isnan(f.zScore) && std::isnan(p.zScore)));
       }
     }

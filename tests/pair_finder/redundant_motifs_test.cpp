@@ -23,9 +23,10 @@ TEST(RedundantMotifs, WorkedScores) {
     const char* simvale;
     const char* icompare;
   };
-  for (const Case& c : {Case{"ACGTGACCT", "ACGTGACCA", false, "0.851852", "0.260447"},
-                        Case{"TTGACGTCAA", "GACGTC", true, "1", "1"}, Case{"ACGTGA", "TCACGT", true, "1", "1"},
-                        Case{"ACGTGA", "TCACGT", false, "0.111111", "0.666667"}}) {
+  for (const Case& c :
+       {Case{"ACGTGACCT", "ACGTGACCA", false, "0.851852", "0.260447"},
+        Case{"TTGACGTCAA", "GACGTC", true, "1", "1"}, Case{"ACGTGA", "TCACGT", true, "1", "1"},
+        Case{"ACGTGA", "TCACGT", false, "0.111111", "0.666667"}}) {
     FrequencyMatrix a;
     FrequencyMatrix b;
     std::ostringstream warnings;
@@ -35,8 +36,9 @@ TEST(RedundantMotifs, WorkedScores) {
     const std::vector<double> fa = flattenFrequencies(a, la);
     const std::vector<double> fb = flattenFrequencies(b, lb);
     EXPECT_EQ(formatReal(simvaleScore(a, la, b, lb, c.bothStrands)), c.simvale) << c.first;
-    EXPECT_EQ(formatReal(icompareScore(fa.data(), la, fb.data(), lb, kUniformBackground, c.bothStrands)),
-              c.icompare)
+    EXPECT_EQ(
+        formatReal(icompareScore(fa.data(), la, fb.data(), lb, kUniformBackground, c.bothStrands)),
+        c.icompare)
         << c.first;
   }
 }
