@@ -13,7 +13,8 @@ using testing::recordsOf;
 
 // Every candidate (position i, set s) read from one scan must occur exactly
 // where the plain rule finds the changed motif.
-void expectScanMatchesPlainRule(const std::vector<SequenceRecord>& records, const MaskMotif& motif) {
+void expectScanMatchesPlainRule(const std::vector<SequenceRecord>& records,
+                                const MaskMotif& motif) {
   ClimbIndex index(records);
   PositionCodes scan;
   index.scan(motif, scan);
@@ -44,7 +45,8 @@ TEST(ClimbIndex, EveryCandidateAgreesWithThePlainRule) {
     const int length = 1 + round % 9;
     for (int k = 0; k < length; ++k) {
       // Mostly single letters, as in a climb, with some degenerate sets.
-      motif.sets.push_back(k % 3 == 1 ? static_cast<LetterCode>(set(rng)) : LetterCode{1} << letter(rng));
+      motif.sets.push_back(k % 3 == 1 ? static_cast<LetterCode>(set(rng))
+                                      : LetterCode{1} << letter(rng));
     }
     expectScanMatchesPlainRule(records, motif);
   }

@@ -19,8 +19,8 @@ class MotifFinderDriver : public testing::ScratchDir {
       return runMotifPairFinder(argc, argv, out, MotifFinderVariant::Pairs);
     };
     return runDriver(driver,
-                     {"-fasta", path("seqs.fa"), "-int", path("net.tab"), "-out", output, "-seedl", "2",
-                      "-shuffle", "5", "-srand", "3", "-queue", "3"},
+                     {"-fasta", path("seqs.fa"), "-int", path("net.tab"), "-out", output, "-seedl",
+                      "2", "-shuffle", "5", "-srand", "3", "-queue", "3"},
                      console);
   }
 };
@@ -29,7 +29,8 @@ TEST_F(MotifFinderDriver, WriteFailureIsReportedInsteadOfSuccess) {
   linkToFull("full.se");
   std::string console;
   EXPECT_EQ(run(path("full.se"), console), 1);
-  EXPECT_TRUE(testing::endsWith(console, "ERROR: " + path("full.se") + " could not be written. Program aborted\n"))
+  EXPECT_TRUE(testing::endsWith(
+      console, "ERROR: " + path("full.se") + " could not be written. Program aborted\n"))
       << console;
 }
 
@@ -37,7 +38,8 @@ TEST_F(MotifFinderDriver, OutputNamingAnInputIsRefusedBeforeItIsTruncated) {
   const std::string before = get("seqs.fa");
   std::string console;
   EXPECT_EQ(run(path("seqs.fa"), console), 1);
-  EXPECT_NE(console.find("ERROR: The output file " + path("seqs.fa") + " (-out) is the input file given with -fasta."),
+  EXPECT_NE(console.find("ERROR: The output file " + path("seqs.fa") +
+                         " (-out) is the input file given with -fasta."),
             std::string::npos);
   EXPECT_EQ(get("seqs.fa"), before);
 }

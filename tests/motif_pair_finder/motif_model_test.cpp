@@ -44,12 +44,14 @@ struct QueueFixture : ::testing::Test {
   std::vector<MotifPair> queue;
   std::vector<MaskMotif> store;
   void offer(int capacity, const std::string& a, const std::string& b, double x) {
-    if (queueAccepts(queue, capacity, x)) insertMotifPair(queue, store, capacity, motifOf(a), motifOf(b), x);
+    if (queueAccepts(queue, capacity, x))
+      insertMotifPair(queue, store, capacity, motifOf(a), motifOf(b), x);
   }
   std::vector<std::string> contents() const {
     std::vector<std::string> texts;
     for (const MotifPair& p : queue)
-      texts.push_back(motifText(store[static_cast<size_t>(p.first)]) + "/" + motifText(store[static_cast<size_t>(p.second)]));
+      texts.push_back(motifText(store[static_cast<size_t>(p.first)]) + "/" +
+                      motifText(store[static_cast<size_t>(p.second)]));
     return texts;
   }
 };

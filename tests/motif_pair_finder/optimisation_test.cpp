@@ -63,8 +63,10 @@ struct PlainClimb {
         tryAll(second, PresenceSlot::B, 1, best, which, at, set);
       }
       if (mi >= best) return;
-      if (variant == MotifFinderVariant::HomoValue || which == 0) first.sets[static_cast<size_t>(at)] = set;
-      if (variant == MotifFinderVariant::HomoValue || which == 1) second.sets[static_cast<size_t>(at)] = set;
+      if (variant == MotifFinderVariant::HomoValue || which == 0)
+        first.sets[static_cast<size_t>(at)] = set;
+      if (variant == MotifFinderVariant::HomoValue || which == 1)
+        second.sets[static_cast<size_t>(at)] = set;
       mi = best;
       line(out, motifText(first), " <--> ", motifText(second), " , MI = ", best);
     }
@@ -127,8 +129,8 @@ TEST(OptimizeMotifPairs, EqualsThePlainClimb) {
     std::vector<MotifPair> queue;
     std::vector<MaskMotif> store;
     std::ostringstream ignored;
-    seedMotifPairs(records, list, static_cast<int>(list.size()), seedLength, 3, strandMode, variant, queue, store,
-                   ignored);
+    seedMotifPairs(records, list, static_cast<int>(list.size()), seedLength, 3, strandMode, variant,
+                   queue, store, ignored);
     const std::vector<MotifPair> seeds = queue;
     const std::vector<MaskMotif> seedStore = store;
     const int maxLength = seedLength + round % 3;
@@ -153,8 +155,11 @@ TEST(OptimizeMotifPairs, EqualsThePlainClimb) {
       EXPECT_EQ(queue[k].mutualInformation, mi);
     }
     EXPECT_EQ(fast.str(), plain.str());
-    for (size_t at = fast.str().find(" <--> "); at != std::string::npos; at = fast.str().find(" <--> ", at + 1)) ++steps;
-    for (const MotifPair& p : queue) grown += store[static_cast<size_t>(p.first)].length() > seedLength ? 1 : 0;
+    for (size_t at = fast.str().find(" <--> "); at != std::string::npos;
+         at = fast.str().find(" <--> ", at + 1))
+      ++steps;
+    for (const MotifPair& p : queue)
+      grown += store[static_cast<size_t>(p.first)].length() > seedLength ? 1 : 0;
   }
   // The inputs exercise climbs and kept extensions.
   EXPECT_GT(steps, 20);

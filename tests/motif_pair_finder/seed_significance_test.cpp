@@ -41,12 +41,14 @@ TEST(CutSeedList, CutsBeforeTheFirstFullRunOfNonSignificantPairs) {
 // The test the plain way: presence copied from per-motif slots into presence
 // A and B, every score from pairMutualInformation over the shuffled list.
 void plainSignificance(std::vector<SequenceRecord> records, const std::vector<MaskMotif>& store,
-                       std::vector<MotifPair>& queue, int64_t shuffles, int cont, std::ostream& out) {
+                       std::vector<MotifPair>& queue, int64_t shuffles, int cont,
+                       std::ostream& out) {
   std::vector<InteractionPair> list;
   const int edges = buildTrainingSet(records, static_cast<int>(records.size()), list, out);
   std::vector<std::vector<int>> slots(store.size());
   for (size_t m = 0; m < store.size(); ++m) {
-    for (const SequenceRecord& r : records) slots[m].push_back(motifOccursReference(store[m].sets.data(), store[m].length(), r));
+    for (const SequenceRecord& r : records)
+      slots[m].push_back(motifOccursReference(store[m].sets.data(), store[m].length(), r));
   }
   auto scorePair = [&](const MotifPair& pair) {
     for (size_t r = 0; r < records.size(); ++r) {
@@ -86,14 +88,16 @@ TEST(AssessSeedSignificance, FastCountingEqualsThePlainComputation) {
     std::vector<MaskMotif> store;
     std::ostringstream ignored;
     seedMotifPairs(records, list, static_cast<int>(list.size()), 2, 12 + round, strandMode,
-                   round < 4 ? MotifFinderVariant::Pairs : MotifFinderVariant::HomoValue, queue, store, ignored);
+                   round < 4 ? MotifFinderVariant::Pairs : MotifFinderVariant::HomoValue, queue,
+                   store, ignored);
     std::vector<MotifPair> plainQueue = queue;
     const int64_t shuffles = round == 0 ? 2500 : 40 + round * 7;
     const int cont = 1 + round % 3;
 
     std::ostringstream fastConsole;
     seedRandom(static_cast<uint32_t>(round + 1));
-    assessSeedSignificance(records, store, queue, static_cast<int>(queue.size()), shuffles, cont, fastConsole);
+    assessSeedSignificance(records, store, queue, static_cast<int>(queue.size()), shuffles, cont,
+                           fastConsole);
     const int fastNext = drawRandom();
     std::ostringstream plainConsole;
     seedRandom(static_cast<uint32_t>(round + 1));
@@ -118,18 +122,16 @@ TEST(AssessSeedSignificance, ProgressAfterNetworks1And1001And2001) {
   seedMotifPairs(records, list, 6, 2, 30, true, MotifFinderVariant::Pairs, queue, store, console);
   console.str("");
   assessSeedSignificance(records, store, queue, static_cast<int>(queue.size()), 2500, 2, console);
+  // Lines after networks 1, 1001 and 2001, the remaining count never rising.
   std::istringstream lines(console.str());
-  std::string l;
   std::vector<std::string> seen;
   int last = 1 << 30;
-  while (std::getline(lines, l)) {
+  for (std::string l; std::getline(lines, l); last = std::stoi(l.substr(l.find("... ") + 4))) {
     seen.push_back(l.substr(0, l.find(" completed")));
-    const size_t at = l.find("... ") + 4;
-    const int remaining = std::stoi(l.substr(at));
-    EXPECT_LE(remaining, last);
-    last = remaining;
+    EXPECT_LE(std::stoi(l.substr(l.find("... ") + 4)), last);
   }
-  EXPECT_EQ(seen, (std::vector<std::string>{"Permutation no. 1", "Permutation no. 1001", "Permutation no. 2001"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"Permutation no. 1", "Permutation no. 1001",
+                                            "Permutation no. 2001"}));
   // A pair that scores 0 is matched by the first network already.
   for (const MotifPair& pair : queue) {
     if (pair.observed == 0.0) {

@@ -36,7 +36,8 @@ std::vector<MaskMotif> plainSeeds(int length, int digits, bool strandMode) {
   for (uint64_t v = 0; v < seedSpaceSize(length, digits); ++v) {
     MaskMotif seed = seedMotif(v, length, digits);
     MaskMotif reverse;
-    for (int k = length - 1; k >= 0; --k) reverse.sets.push_back(complementCode(seed.sets[static_cast<size_t>(k)]));
+    for (int k = length - 1; k >= 0; --k)
+      reverse.sets.push_back(complementCode(seed.sets[static_cast<size_t>(k)]));
     if (strandMode && valueOf(reverse) < valueOf(seed)) continue;
     seeds.push_back(seed);
   }
@@ -88,7 +89,8 @@ TEST(SeedOccurrences, AgreeWithThePlainOccurrenceRule) {
       for (const MaskMotif& seed : plainSeeds(length, 4, strandMode)) {
         std::vector<int32_t> plain;
         for (size_t r = 0; r < records.size(); ++r) {
-          if (motifOccursReference(seed.sets.data(), seed.length(), records[r])) plain.push_back(static_cast<int32_t>(r));
+          if (motifOccursReference(seed.sets.data(), seed.length(), records[r]))
+            plain.push_back(static_cast<int32_t>(r));
         }
         std::vector<int32_t> fast;
         uint64_t v = 0;
@@ -109,9 +111,10 @@ TEST(SeedOccurrences, AgreeWithThePlainOccurrenceRule) {
 
 // The seed stage the plain way: presence of every seed marked record by
 // record with the window-by-window rule, scores from pairMutualInformation.
-int64_t plainSeedStage(std::vector<SequenceRecord> records, const std::vector<InteractionPair>& list,
-                       int length, int queueSize, bool strandMode, MotifFinderVariant variant,
-                       std::vector<MotifPair>& queue, std::vector<MaskMotif>& store) {
+int64_t plainSeedStage(std::vector<SequenceRecord> records,
+                       const std::vector<InteractionPair>& list, int length, int queueSize,
+                       bool strandMode, MotifFinderVariant variant, std::vector<MotifPair>& queue,
+                       std::vector<MaskMotif>& store) {
   const int capacity = std::min(queueSize, 4999);
   const auto seeds = plainSeeds(length, seedDigits(variant), strandMode);
   const int count = static_cast<int>(list.size());
@@ -122,7 +125,8 @@ int64_t plainSeedStage(std::vector<SequenceRecord> records, const std::vector<In
     for (size_t b = a; b < last; ++b) {
       markPresence(seeds[b], records, PresenceSlot::B, motifOccursReference);
       const double x = pairMutualInformation(records, list, count);
-      if (queueAccepts(queue, capacity, x)) insertMotifPair(queue, store, capacity, seeds[a], seeds[b], x);
+      if (queueAccepts(queue, capacity, x))
+        insertMotifPair(queue, store, capacity, seeds[a], seeds[b], x);
       ++examined;
     }
   }
@@ -140,13 +144,19 @@ struct Scenario {
 TEST(SeedMotifPairs, FastScoringEqualsThePlainComputation) {
   std::mt19937 rng(2024);
   const Scenario scenarios[] = {
-      {MotifFinderVariant::Pairs, true, 1, 5},     {MotifFinderVariant::Pairs, false, 1, 3},
-      {MotifFinderVariant::Pairs, true, 2, 7},     {MotifFinderVariant::Pairs, false, 2, 40},
-      {MotifFinderVariant::Pairs, true, 3, 25},    {MotifFinderVariant::Pairs, false, 3, 1},
-      {MotifFinderVariant::HomoValue, true, 1, 5}, {MotifFinderVariant::HomoValue, false, 2, 9},
-      {MotifFinderVariant::HomoValue, true, 3, 30}, {MotifFinderVariant::HomoValue, false, 3, 4},
+      {MotifFinderVariant::Pairs, true, 1, 5},
+      {MotifFinderVariant::Pairs, false, 1, 3},
+      {MotifFinderVariant::Pairs, true, 2, 7},
+      {MotifFinderVariant::Pairs, false, 2, 40},
+      {MotifFinderVariant::Pairs, true, 3, 25},
+      {MotifFinderVariant::Pairs, false, 3, 1},
+      {MotifFinderVariant::HomoValue, true, 1, 5},
+      {MotifFinderVariant::HomoValue, false, 2, 9},
+      {MotifFinderVariant::HomoValue, true, 3, 30},
+      {MotifFinderVariant::HomoValue, false, 3, 4},
       // Presence found in blocks of 5 and of 25 seeds.
-      {MotifFinderVariant::HomoValue, true, 3, 30, 8}, {MotifFinderVariant::HomoValue, false, 4, 12, 200},
+      {MotifFinderVariant::HomoValue, true, 3, 30, 8},
+      {MotifFinderVariant::HomoValue, false, 4, 12, 200},
   };
   for (int round = 0; round < 3; ++round) {
     for (const Scenario& s : scenarios) {
@@ -155,12 +165,13 @@ TEST(SeedMotifPairs, FastScoringEqualsThePlainComputation) {
       std::vector<MotifPair> fastQueue;
       std::vector<MaskMotif> fastStore;
       std::ostringstream console;
-      const int64_t fast = seedMotifPairs(records, list, static_cast<int>(list.size()), s.length, s.queueSize,
-                                          s.strandMode, s.variant, fastQueue, fastStore, console, s.blockBytes);
+      const int64_t fast =
+          seedMotifPairs(records, list, static_cast<int>(list.size()), s.length, s.queueSize,
+                         s.strandMode, s.variant, fastQueue, fastStore, console, s.blockBytes);
       std::vector<MotifPair> plainQueue;
       std::vector<MaskMotif> plainStore;
-      const int64_t plain = plainSeedStage(records, list, s.length, s.queueSize, s.strandMode, s.variant,
-                                           plainQueue, plainStore);
+      const int64_t plain = plainSeedStage(records, list, s.length, s.queueSize, s.strandMode,
+                                           s.variant, plainQueue, plainStore);
       ASSERT_EQ(fast, plain);
       ASSERT_EQ(fastQueue.size(), plainQueue.size());
       EXPECT_EQ(fastStore.size(), 2 * fastQueue.size());
@@ -181,22 +192,34 @@ TEST(SeedMotifPairs, ExaminedCountsAndProgressLines) {
   std::vector<MotifPair> queue;
   std::vector<MaskMotif> store;
   std::ostringstream console;
-  EXPECT_EQ(seedMotifPairs(records, list, 2, 1, 500, true, MotifFinderVariant::Pairs, queue, store, console), 3);
-  EXPECT_EQ(seedMotifPairs(records, list, 2, 1, 500, true, MotifFinderVariant::HomoValue, queue, store, console), 3);
+  EXPECT_EQ(seedMotifPairs(records, list, 2, 1, 500, true, MotifFinderVariant::Pairs, queue, store,
+                           console),
+            3);
+  EXPECT_EQ(seedMotifPairs(records, list, 2, 1, 500, true, MotifFinderVariant::HomoValue, queue,
+                           store, console),
+            3);
   EXPECT_EQ(console.str(), "");
   // 64 seeds without the strand mode: 64 * 65 / 2 = 2080 pairs.
   auto forward = recordsOf({"ACGTAC", "TTGCAA", "GGGCCC"}, false);
-  EXPECT_EQ(seedMotifPairs(forward, list, 2, 3, 6000, false, MotifFinderVariant::Pairs, queue, store, console), 2080);
+  EXPECT_EQ(seedMotifPairs(forward, list, 2, 3, 6000, false, MotifFinderVariant::Pairs, queue,
+                           store, console),
+            2080);
   EXPECT_EQ(queue.size(), 2080u);
   EXPECT_EQ(console.str(),
-            "1000 motif pairs have been examined so far...\n2000 motif pairs have been examined so far...\n");
+            "1000 motif pairs have been examined so far...\n2000 motif pairs have been examined so "
+            "far...\n");
   std::ostringstream hv;
-  EXPECT_EQ(seedMotifPairs(forward, list, 2, 5, 6000, false, MotifFinderVariant::HomoValue, queue, store, hv), 3125);
+  EXPECT_EQ(seedMotifPairs(forward, list, 2, 5, 6000, false, MotifFinderVariant::HomoValue, queue,
+                           store, hv),
+            3125);
   EXPECT_EQ(queue.size(), 3125u);
-  EXPECT_EQ(hv.str(), "1000 motifs have been examined so far...\n2000 motifs have been examined so far...\n"
-                      "3000 motifs have been examined so far...\n");
+  EXPECT_EQ(hv.str(),
+            "1000 motifs have been examined so far...\n2000 motifs have been examined so far...\n"
+            "3000 motifs have been examined so far...\n");
   // The queue never holds more than 4999 pairs.
-  EXPECT_EQ(seedMotifPairs(forward, list, 2, 6, 6000, false, MotifFinderVariant::HomoValue, queue, store, hv), 15625);
+  EXPECT_EQ(seedMotifPairs(forward, list, 2, 6, 6000, false, MotifFinderVariant::HomoValue, queue,
+                           store, hv),
+            15625);
   EXPECT_EQ(queue.size(), 4999u);
   EXPECT_EQ(store.size(), 9998u);
 }

@@ -16,7 +16,8 @@ namespace tav::testing {
 
 // Records of the given letters (N as code 15); reverse codes in strand
 // mode; indexed for the fast occurrence test.
-inline std::vector<SequenceRecord> recordsOf(const std::vector<std::string>& sequences, bool strandMode) {
+inline std::vector<SequenceRecord> recordsOf(const std::vector<std::string>& sequences,
+                                             bool strandMode) {
   std::vector<SequenceRecord> records;
   for (size_t i = 0; i < sequences.size(); ++i) {
     SequenceRecord r;
@@ -55,8 +56,10 @@ inline std::vector<InteractionPair> randomList(std::mt19937& rng, int count, int
 
 // Interaction rows of `records` made equal to the list (for the stages that
 // build their own list from the rows).
-inline void connectRecords(std::vector<SequenceRecord>& records, const std::vector<InteractionPair>& list) {
-  rebuildInteractionRows(records, static_cast<int>(records.size()), list, static_cast<int>(list.size()));
+inline void connectRecords(std::vector<SequenceRecord>& records,
+                           const std::vector<InteractionPair>& list) {
+  rebuildInteractionRows(records, static_cast<int>(records.size()), list,
+                         static_cast<int>(list.size()));
 }
 
 inline MaskMotif motifOf(const std::string& text) {
