@@ -45,8 +45,8 @@ TEST(ClosestMatch, CutoffIsStrictAndTiesKeepTheEarlierReference) {
 }
 
 std::string randomMotif(std::mt19937& rng) {
-  static const char* const kSymbols[] = {"A", "C", "G", "T", "A", "C", "G", "T",
-                                         "N", "[AC]", "[GT]", "[ACG]", "[]", "."};
+  static const char* const kSymbols[] = {"A", "C", "G",    "T",    "A",     "C",  "G",
+                                         "T", "N", "[AC]", "[GT]", "[ACG]", "[]", "."};
   std::string text;
   const int length = 3 + static_cast<int>(rng() % 14);
   for (int i = 0; i < length; ++i) text += kSymbols[rng() % 14];
