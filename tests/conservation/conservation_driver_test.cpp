@@ -37,15 +37,16 @@ TEST_F(ConservationRun, SameSeedGivesIdenticalFiles) {
   EXPECT_EQ(get("a.txt"), get("b.txt"));
   EXPECT_EQ(get("a.txt").rfind("Conservation (class=Double)\nACGT = ", 0), 0u);
   // The consoles differ only in the output name.
-  EXPECT_EQ(first.substr(first.find("Number of decoy")), second.substr(second.find("Number of decoy")));
+  EXPECT_EQ(first.substr(first.find("Number of decoy")),
+            second.substr(second.find("Number of decoy")));
 }
 
 TEST_F(ConservationRun, WriteFailureIsNotReportedAsSuccess) {
   linkToFull("full.txt");
   std::string console;
   EXPECT_EQ(run({"-out", path("full.txt"), "-srand", "1", "-ndecoy", "3"}, console), 1);
-  EXPECT_TRUE(testing::endsWith(
-      console, "Writing the output...\nERROR: " + path("full.txt") + " could not be written. Program aborted\n"))
+  EXPECT_TRUE(testing::endsWith(console, "Writing the output...\nERROR: " + path("full.txt") +
+                                             " could not be written. Program aborted\n"))
       << console;
 }
 
@@ -55,8 +56,9 @@ TEST_F(ConservationRun, OutputNamingAnInputIsRefusedBeforeItIsEmptied) {
   for (const std::string& out : {path("m.noa"), path("sub/../m.noa")}) {
     std::string console;
     EXPECT_EQ(run({"-out", out, "-srand", "4"}, console), 1);
-    EXPECT_TRUE(testing::endsWith(console, "srand: 4\nERROR: The output file " + out +
-                                               " (-out) is the input file given with -noa. Program aborted\n"))
+    EXPECT_TRUE(testing::endsWith(
+        console, "srand: 4\nERROR: The output file " + out +
+                     " (-out) is the input file given with -noa. Program aborted\n"))
         << console;
     EXPECT_EQ(get("m.noa"), noa);
   }

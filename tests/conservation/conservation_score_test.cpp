@@ -132,7 +132,8 @@ TEST(ScoreAllMotifs, MalformedMarkedMotifIsNamedAsParsed) {
   std::vector<MotifRecord> motifs = {{"@ACG", 0.0, 1.0}, {"%C[[A", 0.0, 1.0}};
   std::ostringstream out;
   EXPECT_EQ(scoreAllMotifs(motifs, 2, pairs, 1, 3, ConservationAlphabet::Nucleotide, out), 1);
-  EXPECT_EQ(out.str(), "..ERROR: Sequence C[[A does not have the correct format. Program is terminated.\n");
+  EXPECT_EQ(out.str(),
+            "..ERROR: Sequence C[[A does not have the correct format. Program is terminated.\n");
 }
 
 TEST(ReadMotifRecords, RefusesOverLongFieldsAndTooManyMotifs) {

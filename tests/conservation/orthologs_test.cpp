@@ -32,8 +32,10 @@ using Member = std::pair<int, int>;
 std::vector<std::pair<Member, Member>> describe(const Organisms& o,
                                                 const std::vector<OrthologPair>& pairs) {
   auto where = [&](const SequenceRecord* r) -> Member {
-    for (size_t i = 0; i < o.one.size(); ++i) if (&o.one[i] == r) return {1, static_cast<int>(i)};
-    for (size_t i = 0; i < o.two.size(); ++i) if (&o.two[i] == r) return {2, static_cast<int>(i)};
+    for (size_t i = 0; i < o.one.size(); ++i)
+      if (&o.one[i] == r) return {1, static_cast<int>(i)};
+    for (size_t i = 0; i < o.two.size(); ++i)
+      if (&o.two[i] == r) return {2, static_cast<int>(i)};
     return {0, -1};
   };
   std::vector<std::pair<Member, Member>> d;
@@ -54,8 +56,8 @@ TEST(ReadOrthologs, HeaderIsSkippedAndNamesPairAcrossLineBreaks) {
   // name with the first of the next line.
   EXPECT_EQ(read("a1\ta2\nb1 b2 c1\n\n  c2\r\na1\ta2", o, pairs), 3);
   using P = std::pair<Member, Member>;
-  EXPECT_EQ(describe(o, pairs), (std::vector<P>{{{1, 1}, {2, 1}}, {{1, 2}, {2, 2}},
-                                                {{1, 0}, {2, 0}}}));
+  EXPECT_EQ(describe(o, pairs),
+            (std::vector<P>{{{1, 1}, {2, 1}}, {{1, 2}, {2, 2}}, {{1, 0}, {2, 0}}}));
   // A lone last name has no partner.
   EXPECT_EQ(read("h\na1 a2\nb1", o, pairs), 1);
   // Header only, or an empty file.
@@ -77,8 +79,9 @@ TEST(ReadOrthologs, ResolvesInOrganismOneFirstAndDropsUnknownNames) {
       "z\ty\n";       // repeated pairs count twice
   EXPECT_EQ(read(table, o, pairs), 4);
   using P = std::pair<Member, Member>;
-  EXPECT_EQ(describe(o, pairs), (std::vector<P>{{{1, 1}, {1, 1}}, {{2, 1}, {1, 0}},
-                                                {{2, 1}, {2, 1}}, {{2, 1}, {1, 0}}}));
+  EXPECT_EQ(
+      describe(o, pairs),
+      (std::vector<P>{{{1, 1}, {1, 1}}, {{2, 1}, {1, 0}}, {{2, 1}, {2, 1}}, {{2, 1}, {1, 0}}}));
 }
 
 TEST(ReadOrthologs, RefusesOverLongNamesAndTooManyPairs) {
