@@ -2,21 +2,24 @@
 
 namespace tav {
 
+namespace {
+constexpr int kEnd = std::char_traits<char>::eof();
+bool isSpace(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+}  // namespace
+
 bool readLinePiece(std::istream& in, std::string& piece, size_t maxChars) {
   piece.clear();
-  std::streambuf* buf = in.rdbuf();
-  if (buf == nullptr || !in.good()) return false;
+  if (in.rdbuf() == nullptr || !in.good()) return false;
   bool readAny = false;
   while (piece.size() < maxChars) {
-    int c = buf->sbumpc();
-    if (c == std::char_traits<char>::eof()) {
-      in.setstate(std::ios::eofbit);
-      return readAny;
-    }
+    const int c = takeChar(in);
+    if (c == kEnd) return readAny;
     readAny = true;
     if (c == '\n') return true;
-    if (c == '\r' && buf->sgetc() == '\n') {
-      buf->sbumpc();
+    if (c == '\r' && peekChar(in) == '\n') {
+      takeChar(in);
       return true;
     }
     piece.push_back(static_cast<char>(c));
@@ -24,38 +27,28 @@ bool readLinePiece(std::istream& in, std::string& piece, size_t maxChars) {
   return true;
 }
 
-namespace {
-bool isSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
-}  // namespace
-
 bool readWord(std::istream& in, std::string& word, size_t maxChars) {
   word.clear();
-  std::streambuf* buf = in.rdbuf();
-  if (buf == nullptr || !in.good()) return false;
-  int c = buf->sgetc();
-  while (c != std::char_traits<char>::eof() && isSpace(c)) c = buf->snextc();
-  if (c == std::char_traits<char>::eof()) {
-    in.setstate(std::ios::eofbit);
-    return false;
+  if (in.rdbuf() == nullptr || !in.good()) return false;
+  int c = peekChar(in);
+  while (c != kEnd && isSpace(c)) {
+    takeChar(in);
+    c = peekChar(in);
   }
-  while (c != std::char_traits<char>::eof() && !isSpace(c)) {
+  if (c == kEnd) return false;
+  while (c != kEnd && !isSpace(c)) {
     if (word.size() <= maxChars) word.push_back(static_cast<char>(c));
-    c = buf->snextc();
+    takeChar(in);
+    c = peekChar(in);
   }
-  if (c == std::char_traits<char>::eof()) in.setstate(std::ios::eofbit);
   return true;
 }
 
 void skipRestOfLine(std::istream& in) {
-  std::streambuf* buf = in.rdbuf();
-  if (buf == nullptr || !in.good()) return;
+  if (in.rdbuf() == nullptr || !in.good()) return;
   for (;;) {
-    int c = buf->sbumpc();
-    if (c == std::char_traits<char>::eof()) {
-      in.setstate(std::ios::eofbit);
-      return;
-    }
-    if (c == '\n') return;
+    const int c = takeChar(in);
+    if (c == kEnd || c == '\n') return;
   }
 }
 

@@ -9,6 +9,32 @@
 
 namespace tav {
 
+// Character access below the stream layer, for speed. A failing read (a
+// directory opened as a file, an I/O error) makes the buffer throw; it is
+// turned into the stream's bad state and an end of input here, so readers
+// see a short file and never an escaping exception.
+inline int takeChar(std::istream& in) {
+  try {
+    const int c = in.rdbuf()->sbumpc();
+    if (c == std::char_traits<char>::eof()) in.setstate(std::ios::eofbit);
+    return c;
+  } catch (...) {
+    in.setstate(std::ios::badbit);
+    return std::char_traits<char>::eof();
+  }
+}
+
+inline int peekChar(std::istream& in) {
+  try {
+    const int c = in.rdbuf()->sgetc();
+    if (c == std::char_traits<char>::eof()) in.setstate(std::ios::eofbit);
+    return c;
+  } catch (...) {
+    in.setstate(std::ios::badbit);
+    return std::char_traits<char>::eof();
+  }
+}
+
 // Reads the next piece of at most `maxChars` characters into `piece`.
 // Returns false only when the stream is exhausted and nothing was read.
 bool readLinePiece(std::istream& in, std::string& piece, size_t maxChars);

@@ -12,14 +12,10 @@ namespace {
 
 // Skips white space and takes one character; false at the end of the stream.
 bool readStatusCharacter(std::istream& in, char& status) {
-  std::streambuf* buf = in.rdbuf();
-  if (buf == nullptr || !in.good()) return false;
+  if (in.rdbuf() == nullptr || !in.good()) return false;
   for (;;) {
-    const int c = buf->sbumpc();
-    if (c == std::char_traits<char>::eof()) {
-      in.setstate(std::ios::eofbit);
-      return false;
-    }
+    const int c = takeChar(in);
+    if (c == std::char_traits<char>::eof()) return false;
     if (c != ' ' && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') {
       status = static_cast<char>(c);
       return true;
