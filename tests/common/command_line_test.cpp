@@ -30,17 +30,22 @@ std::string join(std::vector<const char*> args) {
   return joinArguments(static_cast<int>(args.size()), args.data());
 }
 
+// "refused", or every value in table order separated by '|'.
+std::string parse(const std::string& text) {
+  OptionValues v;
+  const int ok = parseCommandLine(pairFinderLikeTable(), text, v);
+  if (ok == 0) return "refused";
+  EXPECT_EQ(ok, 1);
+  std::string s;
+  for (int i : {kFasta, kSe, kInt, kOut, kMethod}) s += v.text[i] + "|";
+  return s + std::to_string(v.integer[kSrand]) + "|" + std::to_string(v.integer[kRandom]);
+}
+
 const std::string kRequired = "-fasta a.fa -se b.se -int c.tab -out res ";
 
-struct Parsed {
-  int ok = 0;
-  OptionValues values;
-};
-
-Parsed parse(const std::string& text) {
-  Parsed p;
-  p.ok = parseCommandLine(pairFinderLikeTable(), text, p.values);
-  return p;
+// The values of kRequired with -out, -domethod and -srand as given.
+std::string values(const std::string& out, const std::string& method, const std::string& srand) {
+  return "a.fa|b.se|c.tab|" + out + "|" + method + "|" + srand + "|0";
 }
 
 TEST(CommandLine, JoinsArgumentsWithOneBlankEach) {
@@ -48,99 +53,59 @@ TEST(CommandLine, JoinsArgumentsWithOneBlankEach) {
   EXPECT_EQ(join({"-fasta", "a b", ""}), "-fasta a b  ");
 }
 
-TEST(CommandLine, RequiredOptionsInAnyOrderWithDefaults) {
-  Parsed p = parse(join({"-out", "res", "-int", "c.tab", "-fasta", "a.fa", "-se", "b.se"}));
-  ASSERT_EQ(p.ok, 1);
-  EXPECT_EQ(p.values.text[kFasta], "a.fa");
-  EXPECT_EQ(p.values.text[kSe], "b.se");
-  EXPECT_EQ(p.values.text[kInt], "c.tab");
-  EXPECT_EQ(p.values.text[kOut], "res");
-  EXPECT_EQ(p.values.text[kMethod], "");
-  EXPECT_EQ(p.values.integer[kSrand], -1);
-  EXPECT_EQ(p.values.integer[kRandom], 0);
-}
-
-TEST(CommandLine, RefusedCommandLines) {
-  EXPECT_EQ(parse("").ok, 0);                                    // no arguments
-  EXPECT_EQ(parse("-fasta a.fa -se b.se -int c.tab ").ok, 0);    // required option missing
-  EXPECT_EQ(parse("-fasta a.fa -se b.se -int c.tab -out ").ok, 0);  // last one without value
-  EXPECT_EQ(parse(kRequired + "-sex b.se ").ok, 0);              // key matched only with its blank
-  EXPECT_EQ(parse(kRequired + "-Out x ").ok, 0);                 // case-sensitive keys
-  EXPECT_EQ(parse(kRequired + "stray ").ok, 0);
-  EXPECT_EQ(parse(kRequired + "-out \"\" ").ok, 0);              // empty quoted value
-  // A value is taken literally, so -se becomes the FASTA name and x is a stray word.
-  EXPECT_EQ(parse("-fasta -se x -se b.se -int c.tab -out res ").ok, 0);
-}
-
-TEST(CommandLine, ValuesAreTakenLiterally) {
-  Parsed p = parse("-fasta -se " + kRequired.substr(12) + "-fasta -int ");
-  ASSERT_EQ(p.ok, 1);
-  EXPECT_EQ(p.values.text[kFasta], "-int");  // given twice: the later value
-  EXPECT_EQ(p.values.text[kInt], "c.tab");
-}
-
-TEST(CommandLine, QuotedValuesKeepTheirBlanks) {
-  Parsed p = parse("-fasta \"my genes.fa\" -se \"b.se\"-int c.tab -out res ");
-  ASSERT_EQ(p.ok, 1);
-  EXPECT_EQ(p.values.text[kFasta], "my genes.fa");
-  // The scan resumes right after the closing quote.
-  EXPECT_EQ(p.values.text[kSe], "b.se");
-  EXPECT_EQ(p.values.text[kInt], "c.tab");
-
-  // An unclosed quote runs to the end of the text.
-  Parsed open = parse(kRequired + "-out \"a b ");
-  ASSERT_EQ(open.ok, 1);
-  EXPECT_EQ(open.values.text[kOut], "a b ");
-  // Unquoted, the blank splits the value and the rest is a stray word.
-  EXPECT_EQ(parse(kRequired + "-out a b ").ok, 0);
-  EXPECT_EQ(parse(kRequired + "-out a\"b c\" ").ok, 0);
-}
-
-TEST(CommandLine, IntegerValuesConvertLikeAtol) {
-  struct Case {
-    const char* token;
-    int32_t value;
-  } cases[] = {{"12abc", 12}, {"abc", 0}, {"-5", -5}, {"+7", 7}, {"\" 42\"", 42},
-               {"007", 7},    {"2147483648", -2147483647 - 1}};
-  for (const Case& c : cases) {
-    Parsed p = parse(kRequired + "-srand " + c.token + " ");
-    ASSERT_EQ(p.ok, 1) << c.token;
-    EXPECT_EQ(p.values.integer[kSrand], c.value) << c.token;
-  }
-  // Last integer option without value reads as 0, not as its default.
-  Parsed last = parse(kRequired + "-srand ");
-  ASSERT_EQ(last.ok, 1);
-  EXPECT_EQ(last.values.integer[kSrand], 0);
-}
-
-TEST(CommandLine, CapacitiesAreRefusedNotTruncated) {
-  EXPECT_EQ(parse(kRequired + "-domethod " + std::string(20, 'm') + " ").ok, 1);
-  EXPECT_EQ(parse(kRequired + "-domethod " + std::string(21, 'm') + " ").ok, 0);
-  EXPECT_EQ(parse(kRequired + "-out " + std::string(259, 'o') + " ").ok, 1);
-  EXPECT_EQ(parse(kRequired + "-out " + std::string(260, 'o') + " ").ok, 0);
-  EXPECT_EQ(parse(kRequired + "-srand " + std::string(999, '1') + " ").ok, 1);
-  EXPECT_EQ(parse(kRequired + "-srand " + std::string(1000, '1') + " ").ok, 0);
-
-  std::string text = kRequired;
-  while (text.size() < 9999) text += ' ';
-  EXPECT_EQ(parse(text).ok, 1);
-  EXPECT_EQ(parse(text + ' ').ok, 0);
+TEST(CommandLine, ValuesOrRefusal) {
+  const std::string m20(20, 'm');
+  const std::string o259(259, 'o');
+  std::string padded = kRequired;  // the longest command line
+  padded.resize(9999, ' ');
+  const std::pair<std::string, std::string> cases[] = {
+      {join({"-out", "res", "-int", "c.tab", "-fasta", "a.fa", "-se", "b.se"}),
+       values("res", "", "-1")},
+      {"", "refused"},
+      {"-fasta a.fa -se b.se -int c.tab ", "refused"},       // required option missing
+      {"-fasta a.fa -se b.se -int c.tab -out ", "refused"},  // last one without value
+      {kRequired + "-sex b.se ", "refused"},                 // a key matches only with its blank
+      {kRequired + "-Out x ", "refused"},
+      {kRequired + "stray ", "refused"},
+      {kRequired + "-out \"\" ", "refused"},
+      // values are taken literally; given twice, the later one holds
+      {"-fasta -se x -se b.se -int c.tab -out res ", "refused"},  // x is a stray word
+      {"-fasta -se -se b.se -int c.tab -out res -fasta -int ", "-int|b.se|c.tab|res||-1|0"},
+      // quotes keep blanks; the scan resumes right after the closing quote; an
+      // unclosed quote runs to the end
+      {"-fasta \"my genes.fa\" -se \"b.se\"-int c.tab -out res ",
+       "my genes.fa|b.se|c.tab|res||-1|0"},
+      {kRequired + "-out \"a b ", values("a b ", "", "-1")},
+      {kRequired + "-out a b ", "refused"},
+      {kRequired + "-out a\"b c\" ", "refused"},
+      // integers convert like atol; a last integer option without value is 0
+      {kRequired + "-srand 12abc -random -5 ", "a.fa|b.se|c.tab|res||12|-5"},
+      {kRequired + "-srand abc ", values("res", "", "0")},
+      {kRequired + "-srand +7 ", values("res", "", "7")},
+      {kRequired + "-srand \" 42\" ", values("res", "", "42")},
+      {kRequired + "-srand 007 ", values("res", "", "7")},
+      {kRequired + "-srand 2147483648 ", values("res", "", "-2147483648")},
+      {kRequired + "-srand ", values("res", "", "0")},
+      // capacities are refused, never truncated
+      {kRequired + "-domethod " + m20 + " ", values("res", m20, "-1")},
+      {kRequired + "-domethod " + m20 + "m ", "refused"},
+      {kRequired + "-out " + o259 + " ", values(o259, "", "-1")},
+      {kRequired + "-out " + o259 + "o ", "refused"},
+      {kRequired + "-srand " + std::string(1000, '1') + " ", "refused"},
+      {padded, values("res", "", "-1")},
+      {padded + ' ', "refused"},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(parse(text), expected) << text.substr(0, 80);
+  EXPECT_NE(parse(kRequired + "-srand " + std::string(999, '1') + " "), "refused");
 }
 
 TEST(CommandLine, TokenAndKeyPrimitives) {
-  Token quoted = readToken("\"a b\" rest");
-  EXPECT_EQ(quoted.text, "a b");
-  EXPECT_EQ(quoted.consumed, 4);  // stands on the closing quote
-  Token open = readToken("\"a b");
-  EXPECT_EQ(open.text, "a b");
-  EXPECT_EQ(open.consumed, 4);
-  Token blank = readToken(" x");
-  EXPECT_EQ(blank.text, "");
-  EXPECT_EQ(blank.consumed, 0);
-  Token plain = readToken("abc def");
-  EXPECT_EQ(plain.text, "abc");
-  EXPECT_EQ(plain.consumed, 3);
-
+  std::string got;
+  for (const char* text : {"\"a b\" rest", "\"a b", " x", "abc def"}) {
+    const Token t = readToken(text);
+    got += t.text + ":" + std::to_string(t.consumed) + " ";
+  }
+  EXPECT_EQ(got, "a b:4 a b:4 :0 abc:3 ");  // a quoted token stands on its closing quote
   std::string value;
   EXPECT_EQ(readTextOption("   v1 v2", value), 5);
   EXPECT_EQ(value, "v1");
@@ -148,7 +113,7 @@ TEST(CommandLine, TokenAndKeyPrimitives) {
   EXPECT_EQ(readIntegerOption("  -3x ", number), 5);
   EXPECT_EQ(number, -3);
 
-  OptionTable table = pairFinderLikeTable();
+  const OptionTable table = pairFinderLikeTable();
   int keyLength = 0;
   EXPECT_EQ(matchOption(table, "-se b", &keyLength), kSe);
   EXPECT_EQ(keyLength, 4);

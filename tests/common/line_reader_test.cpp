@@ -4,48 +4,41 @@
 
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace tav {
 namespace {
 
-std::vector<std::string> pieces(const std::string& text, size_t maxChars = 999) {
+// Every piece (or word) the reader returns, each followed by '|'.
+std::string pieces(const std::string& text, size_t maxChars = 999) {
   std::istringstream in(text);
-  std::vector<std::string> out;
-  std::string piece;
-  while (readLinePiece(in, piece, maxChars)) out.push_back(piece);
-  return out;
+  std::string all;
+  for (std::string piece; readLinePiece(in, piece, maxChars);) all += piece + "|";
+  return all;
 }
 
-std::vector<std::string> words(const std::string& text, size_t maxChars = 999) {
+std::string words(const std::string& text, size_t maxChars = 999) {
   std::istringstream in(text);
-  std::vector<std::string> out;
-  std::string word;
-  while (readWord(in, word, maxChars)) out.push_back(word);
-  return out;
+  std::string all;
+  for (std::string word; readWord(in, word, maxChars);) all += word + "|";
+  return all;
 }
 
-using Texts = std::vector<std::string>;
-
-TEST(ReadLinePiece, LongLinesComeInPieces) {
+TEST(ReadLinePiece, PiecesAndLineEnds) {
   const std::string a(999, 'a');
   const std::string b(999, 'b');
-  EXPECT_EQ(pieces(a + b + "cc\nd\n"), (Texts{a, b, "cc", "d"}));
-  // A full piece leaves its line break behind: it reads as an empty line.
-  EXPECT_EQ(pieces(a + "\nd\n"), (Texts{a, "", "d"}));
-  EXPECT_EQ(pieces(a + "\r\nd"), (Texts{a, "", "d"}));
-  EXPECT_EQ(pieces(std::string(998, 'a') + "\r\nd"), (Texts{std::string(998, 'a'), "d"}));
-  // ... but not when the file ends right there.
-  EXPECT_EQ(pieces(a), (Texts{a}));
-  EXPECT_EQ(pieces("abcdefg\n", 3), (Texts{"abc", "def", "g"}));
-}
-
-TEST(ReadLinePiece, LineEnds) {
-  EXPECT_EQ(pieces("x\r\ny\r\n"), (Texts{"x", "y"}));
-  EXPECT_EQ(pieces("x\ry\n\r"), (Texts{"x\ry", "\r"}));  // a lone CR is data
-  EXPECT_EQ(pieces("\n\nlast"), (Texts{"", "", "last"}));
-  EXPECT_EQ(pieces(""), Texts{});
-  EXPECT_EQ(pieces("\n"), Texts{""});
+  EXPECT_EQ(pieces(a + b + "cc\nd\n"), a + "|" + b + "|cc|d|");
+  // A full piece leaves its line break behind: it reads as an empty line,
+  // but not when the file ends right there.
+  EXPECT_EQ(pieces(a + "\nd\n"), a + "||d|");
+  EXPECT_EQ(pieces(a + "\r\nd"), a + "||d|");
+  EXPECT_EQ(pieces(a), a + "|");
+  EXPECT_EQ(pieces(std::string(998, 'a') + "\r\nd"), std::string(998, 'a') + "|d|");
+  EXPECT_EQ(pieces("abcdefg\n", 3), "abc|def|g|");
+  EXPECT_EQ(pieces("x\r\ny\r\n"), "x|y|");
+  EXPECT_EQ(pieces("x\ry\n\r"), "x\ry|\r|");  // a lone CR is data
+  EXPECT_EQ(pieces("\n\nlast"), "||last|");
+  EXPECT_EQ(pieces(""), "");
+  EXPECT_EQ(pieces("\n"), "|");
 }
 
 TEST(ReadLinePiece, StopsForGoodAtTheEnd) {
@@ -57,19 +50,13 @@ TEST(ReadLinePiece, StopsForGoodAtTheEnd) {
   EXPECT_FALSE(readLinePiece(in, piece, 999));
 }
 
-TEST(ReadWord, SplitsOnAnyWhiteSpace) {
-  EXPECT_EQ(words(" \tA\tB  C\r\n\r\nD\f\vE"), (Texts{"A", "B", "C", "D", "E"}));
-  EXPECT_EQ(words(" \r\n\t "), Texts{});
-}
-
-TEST(ReadWord, LongWordsKeepOneCharacterBeyondTheLimit) {
-  const std::string huge(100000, 'w');
-  Texts got = words(huge + " next " + std::string(999, 'v'));
-  ASSERT_EQ(got.size(), 3u);
-  EXPECT_EQ(got[0], std::string(1000, 'w'));
-  EXPECT_EQ(got[1], "next");
-  EXPECT_EQ(got[2], std::string(999, 'v'));
-  EXPECT_EQ(words("abcdef", 3), Texts{"abcd"});
+TEST(ReadWord, SplitsOnAnyWhiteSpaceAndKeepsOneCharacterBeyondTheLimit) {
+  EXPECT_EQ(words(" \tA\tB  C\r\n\r\nD\f\vE"), "A|B|C|D|E|");
+  EXPECT_EQ(words(" \r\n\t "), "");
+  const std::string v999(999, 'v');
+  EXPECT_EQ(words(std::string(100000, 'w') + " next " + v999),
+            std::string(1000, 'w') + "|next|" + v999 + "|");
+  EXPECT_EQ(words("abcdef", 3), "abcd|");
 }
 
 TEST(SkipRestOfLine, DiscardsThroughTheLineBreak) {

@@ -2,60 +2,62 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
 #include <sstream>
 #include <string>
 
 namespace tav {
 namespace {
 
-std::vector<LetterCode> masksOf(const std::string& text, MotifStatus expected = MotifStatus::Ok,
-                                int capacity = 100) {
+std::string repeated(int n, const std::string& text) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += text;
+  return s;
+}
+
+// The position masks, each followed by a blank, or the failure.
+std::string parsed(const std::string& text, int capacity = 100) {
   std::vector<LetterCode> masks;
-  EXPECT_EQ(parseMotifMasks(text, capacity, symbolMask, masks), expected) << text;
-  return masks;
+  const MotifStatus status = parseMotifMasks(text, capacity, symbolMask, masks);
+  if (status != MotifStatus::Ok) return status == MotifStatus::TooLong ? "too long" : "bad format";
+  std::string s;
+  for (LetterCode m : masks) s += std::to_string(m) + " ";
+  return s;
 }
 
-TEST(MotifGrammar, PositionsAlternativesAndOddSymbols) {
-  EXPECT_EQ(masksOf("ACGT"), (std::vector<LetterCode>{8, 2, 4, 1}));
-  EXPECT_EQ(masksOf("A[CT]G"), (std::vector<LetterCode>{8, 3, 4}));
-  // U is T; N and '.' allow every base; digits, lower-case n and unknown
-  // letters are positions that allow none; empty brackets are a position too.
-  EXPECT_EQ(masksOf("Uu.N1nX[]"), (std::vector<LetterCode>{1, 1, 15, 15, 0, 0, 0, 0}));
-  EXPECT_TRUE(masksOf("").empty());
-  // An unclosed trailing bracket adds no position and no message.
-  EXPECT_EQ(masksOf("AC[GT"), (std::vector<LetterCode>{8, 2}));
-  EXPECT_EQ(masksOf("AC["), (std::vector<LetterCode>{8, 2}));
-}
-
-TEST(MotifGrammar, CapacityIsInclusive) {
-  EXPECT_EQ(masksOf(std::string(100, 'A')).size(), 100u);
-  masksOf(std::string(101, 'A'), MotifStatus::TooLong);
-  // One position holding 100 alternatives.
-  std::string alternative = "[";
-  for (int i = 0; i < 25; ++i) alternative += "ACGT";
-  EXPECT_EQ(masksOf(alternative + "]"), std::vector<LetterCode>{15});
-  // An empty pair of brackets after a full motif would be position 101.
-  masksOf(std::string(100, 'A') + "[]", MotifStatus::TooLong);
-  masksOf(std::string(100, 'A') + "[C]", MotifStatus::TooLong);
-  EXPECT_EQ(masksOf(std::string(99, 'A') + "[]").size(), 100u);
-  // A bracket left open after a full motif adds nothing.
-  EXPECT_EQ(masksOf(std::string(100, 'A') + "[").size(), 100u);
-  // The long capacity of the conservation scorers.
-  std::vector<LetterCode> masks;
-  EXPECT_EQ(parseMotifMasks(std::string(10000, 'C'), 10000, symbolMask, masks), MotifStatus::Ok);
-  EXPECT_EQ(masks.size(), 10000u);
-  EXPECT_EQ(parseMotifMasks(std::string(10001, 'C'), 10000, symbolMask, masks),
-            MotifStatus::TooLong);
-}
-
-TEST(MotifGrammar, BracketErrorsAtTheOffendingCharacter) {
-  masksOf("A[[C]]", MotifStatus::BadFormat);
-  masksOf("A]C[G", MotifStatus::BadFormat);
-  masksOf("]", MotifStatus::BadFormat);
-  masksOf("[A]]", MotifStatus::BadFormat);
-  // The size check of a symbol comes before the depth check of a later bracket.
-  masksOf(std::string(101, 'A') + "]", MotifStatus::TooLong);
-  masksOf(std::string(100, 'A') + "]", MotifStatus::BadFormat);
+TEST(MotifGrammar, PositionsCapacityAndBracketErrors) {
+  const std::string a100(100, 'A');
+  const std::string alternatives = repeated(25, "ACGT");
+  const std::pair<std::string, std::string> cases[] = {
+      {"ACGT", "8 2 4 1 "},
+      {"A[CT]G", "8 3 4 "},
+      // U is T; N and '.' allow every base; digits, lower-case n and unknown
+      // letters are positions that allow none; empty brackets are a position too
+      {"Uu.N1nX[]", "1 1 15 15 0 0 0 0 "},
+      {"", ""},
+      // an unclosed trailing bracket adds no position and no message
+      {"AC[GT", "8 2 "},
+      {"AC[", "8 2 "},
+      {a100, repeated(100, "8 ")},
+      {a100 + "[", repeated(100, "8 ")},
+      {"[" + alternatives + "]", "15 "},  // 100 alternatives, one position
+      {std::string(99, 'A') + "[]", repeated(99, "8 ") + "0 "},
+      {a100 + "A", "too long"},
+      {a100 + "[]", "too long"},
+      {a100 + "[C]", "too long"},
+      {"A[[C]]", "bad format"},
+      {"A]C[G", "bad format"},
+      {"[A]]", "bad format"},
+      // the size check of a symbol comes before the depth check of a later bracket
+      {a100 + "A]", "too long"},
+      {a100 + "]", "bad format"},
+      // the long capacity of the conservation scorers
+      {std::string(10000, 'C'), "too long"},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(parsed(text), expected) << text;
+  EXPECT_EQ(parsed(std::string(10000, 'C'), 10000), repeated(10000, "2 "));
+  EXPECT_EQ(parsed(std::string(10001, 'C'), 10000), "too long");
 }
 
 TEST(MotifGrammar, FatalMessages) {
@@ -71,12 +73,10 @@ TEST(MotifMatrices, CountsAndPseudoCountFrequencies) {
   MotifMatrix matrix;
   ASSERT_EQ(parseMotifMasks("A[CT]N1", 100, symbolMask, matrix.masks), MotifStatus::Ok);
   buildCounts(matrix);
-  EXPECT_EQ(matrix.length, 4);
-  EXPECT_EQ(matrix.columns, 4);
-  EXPECT_EQ(matrix.counts[0], (std::vector<int32_t>{0, 1, 1, 0}));  // T
-  EXPECT_EQ(matrix.counts[1], (std::vector<int32_t>{0, 1, 1, 0}));  // C
-  EXPECT_EQ(matrix.counts[2], (std::vector<int32_t>{0, 0, 1, 0}));  // G
-  EXPECT_EQ(matrix.counts[3], (std::vector<int32_t>{1, 0, 1, 0}));  // A
+  EXPECT_EQ(matrix.length + matrix.columns, 8);
+  // rows T, C, G, A
+  EXPECT_EQ(matrix.counts, (std::array<std::vector<int32_t>, 4>{
+                               {{0, 1, 1, 0}, {0, 1, 1, 0}, {0, 0, 1, 0}, {1, 0, 1, 0}}}));
 
   FrequencyMatrix f;
   countsToFrequencies(matrix, f);
@@ -119,23 +119,19 @@ TEST(MotifMatrices, DirectFrequencies) {
 }
 
 TEST(MotifMatrices, DirectFrequencyWarningsFirstOffenceDecides) {
-  FrequencyMatrix f;
-  std::string printed;
-  EXPECT_EQ(directFrequencies("AC1G", f, printed), 0);
-  EXPECT_EQ(printed, "WARNING: AC1G: Sequence contains illegal characters.\n");
-  EXPECT_EQ(directFrequencies("AX]G", f, printed), 0);
-  EXPECT_EQ(printed, "WARNING: AX]G: Sequence contains illegal characters.\n");
-  EXPECT_EQ(directFrequencies("A]XG", f, printed), 0);
-  EXPECT_EQ(printed, "WARNING: A]XG: Sequence does not have the correct format.\n");
-  EXPECT_EQ(directFrequencies("[[A]]", f, printed), 0);
-  EXPECT_EQ(printed, "WARNING: [[A]]: Sequence does not have the correct format.\n");
-  const std::string tooLong(101, 'T');
-  EXPECT_EQ(directFrequencies(tooLong, f, printed), 0);
-  EXPECT_EQ(printed, "WARNING: " + tooLong + ": Motif size exceeds the permitted maximum value.\n");
-  const std::string closedPast = std::string(100, 'T') + "[]";
-  EXPECT_EQ(directFrequencies(closedPast, f, printed), 0);
-  EXPECT_EQ(printed,
-            "WARNING: " + closedPast + ": Motif size exceeds the permitted maximum value.\n");
+  const std::string illegal = ": Sequence contains illegal characters.\n";
+  const std::string format = ": Sequence does not have the correct format.\n";
+  const std::string size = ": Motif size exceeds the permitted maximum value.\n";
+  const std::string t100(100, 'T');
+  const std::pair<std::string, std::string> cases[] = {{"AC1G", illegal},  {"AX]G", illegal},
+                                                       {"A]XG", format},   {"[[A]]", format},
+                                                       {t100 + "T", size}, {t100 + "[]", size}};
+  for (const auto& [text, problem] : cases) {
+    FrequencyMatrix f;
+    std::string printed;
+    EXPECT_EQ(directFrequencies(text, f, printed), 0) << text;
+    EXPECT_EQ(printed, "WARNING: " + text + problem);
+  }
 }
 
 TEST(MotifMatrices, ReverseComplementMovesColumnsAndRecords) {
@@ -154,10 +150,7 @@ TEST(MotifMatrices, ReverseComplementMovesColumnsAndRecords) {
   }
   EXPECT_EQ(f.f[0][5], 99);
   reverseComplement(f, 5, info);
-  for (int i = 0; i < kMatrixColumns; ++i) {
-    for (int b = 0; b < 4; ++b) EXPECT_EQ(f.f[b][i], original.f[b][i]);
-  }
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(info[i].index, i);
+  EXPECT_EQ(std::memcmp(&f, &original, sizeof f), 0);
 }
 
 }  // namespace

@@ -7,11 +7,7 @@ namespace {
 
 TEST(Random, MatchesTheDocumentedGenerator) {
   seedRandom(1);
-  EXPECT_EQ(drawRandom(), 41);
-  EXPECT_EQ(drawRandom(), 18467);
-  EXPECT_EQ(drawRandom(), 6334);
-  EXPECT_EQ(drawRandom(), 26500);
-  EXPECT_EQ(drawRandom(), 19169);
+  for (int expected : {41, 18467, 6334, 26500, 19169}) EXPECT_EQ(drawRandom(), expected);
   seedRandom(12345);
   uint32_t state = 12345;
   for (int i = 0; i < 1000; ++i) {
@@ -27,9 +23,7 @@ TEST(Random, SkipEqualsDrawing) {
     const int expected[3] = {drawRandom(), drawRandom(), drawRandom()};
     seedRandom(99);
     skipRandom(skip);
-    EXPECT_EQ(drawRandom(), expected[0]) << skip;
-    EXPECT_EQ(drawRandom(), expected[1]) << skip;
-    EXPECT_EQ(drawRandom(), expected[2]) << skip;
+    for (int e : expected) EXPECT_EQ(drawRandom(), e) << skip;
   }
 }
 
