@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tav {
 
@@ -13,13 +14,15 @@ bool scorable(int columns) { return columns >= kInformativeColumns && columns <=
 // side is constant (0/0), which no comparison lets through. The quotient is
 // kept exactly as computed: two column sets that are exact linear images of
 // each other may round an ulp above 1, and scores must repeat bit for bit
-// across implementations of the same formula.
+// across implementations of the same formula. A side that is constant but for
+// rounding (columns of huge, nearly equal counts) can leave a variance of 0
+// under a non-zero numerator: that infinity is as undefined as 0/0.
 double correlation(double sx, double sy, double sxy, double sxx, double syy, int d) {
   const double n = 4.0 * d;
   const double mx = sx / n;
   const double my = sy / n;
   const double r = (sxy / n - mx * my) / std::sqrt((sxx / n - mx * mx) * (syy / n - my * my));
-  return r;
+  return std::isfinite(r) ? r : std::numeric_limits<double>::quiet_NaN();
 }
 
 }  // namespace

@@ -545,6 +545,20 @@ case_jaspar_wide_row() {
   has_line "Job finished successfully."
 }
 
+# Columns of huge, nearly equal counts are uniform but for rounding: they must
+# score like uniform columns (no match), never as an infinite similarity.
+case_jaspar_huge_counts() {
+  setup "$IN"
+  printf '>HUGE huge\n' >"${INPUT[-reffile]}"
+  local b
+  for b in A C G T; do
+    printf '%s [1 1 1 1 1 1 %s 1 1]\n' $b "$([ $b = C ] && echo 2147483647 || echo 2147483645)"
+  done >>"${INPUT[-reffile]}"
+  run 0 "${ARGS[@]}"
+  has_line "0 known motifs were found."
+  if grep -Eqi 'inf|nan' "$OUT/report.txt"; then fail "the report holds a score that is not a number in [0, 1]"; fi
+}
+
 case_ace_long_site() {
   setup "$IN"
   mkdir -p "$IN/ace"
