@@ -92,10 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   FUZZ_CHECK(joined.size() <= static_cast<size_t>(tav::kCommandLineCapacity));
   for (size_t i = 0; i < table.entries.size(); ++i) {
-    const OptionEntry& spec = table.entries[i];
-    if (spec.kind != OptionKind::Text) continue;
-    FUZZ_CHECK(values.text[i].size() <= static_cast<size_t>(spec.capacity));
-    if (spec.required) FUZZ_CHECK(!values.text[i].empty());
+    const OptionEntry& option = table.entries[i];
+    if (option.kind != OptionKind::Text) continue;
+    FUZZ_CHECK(values.text[i].size() <= static_cast<size_t>(option.capacity));
+    if (option.required) FUZZ_CHECK(!values.text[i].empty());
   }
 
   std::string again;
