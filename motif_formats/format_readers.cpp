@@ -199,6 +199,24 @@ int numbersOf(const std::vector<std::string_view>& words, size_t first, std::vec
   return -1;
 }
 
+// Index of the first value that is no count (negative or too large), -1 when
+// all are counts.
+int badCount(const std::vector<double>& values) {
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (values[i] < 0 || values[i] > static_cast<double>(kMaxCount)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::string countExpected(std::string_view token) {
+  return "a count from 0 to " + std::to_string(kMaxCount) + ", not " + shown(token);
+}
+
+std::string rowOf(int64_t row, int64_t width) {
+  return "row " + std::to_string(row + 1) + " of the " + std::to_string(width) +
+         " matrix rows (four probabilities, A C G T)";
+}
+
 void nameUnnamed(CountMotif& motif, size_t index) {
   if (motif.id.empty() && motif.name.empty()) motif.id = "motif_" + std::to_string(index + 1);
 }
@@ -291,8 +309,10 @@ bool readJaspar(std::istream& in, std::string_view fileName, const ReadParameter
     }
     const auto words = splitBlanks(counts);
     std::vector<double>& target = values[static_cast<size_t>(row)];
-    const int bad = numbersOf(words, 0, target);
+    int bad = numbersOf(words, 0, target);
     if (bad >= 0) return fail(error, lines.expected("a count, not " + shown(words[bad])));
+    bad = badCount(target);
+    if (bad >= 0) return fail(error, lines.expected(countExpected(words[bad])));
     for (size_t b = 0; b < 4; ++b) {
       if (seen[b] && values[b].size() != target.size()) {
         return fail(error, lines.expected(std::to_string(values[b].size()) + " counts, not " +
@@ -326,8 +346,10 @@ bool readPfm(std::istream& in, std::string_view fileName, std::string_view stem,
       base = baseRow(words[0][0]);
       first = 1;
     }
-    const int bad = numbersOf(words, first, numbers);
+    int bad = numbersOf(words, first, numbers);
     if (bad >= 0) return fail(error, lines.expected("a count, not " + shown(words[bad])));
+    bad = badCount(numbers);
+    if (bad >= 0) return fail(error, lines.expected(countExpected(words[first + bad])));
     rows.push_back(numbers);
     rowBase.push_back(base);
     rowLine.push_back(lines.number());
@@ -431,13 +453,11 @@ bool readMeme(std::istream& in, std::string_view fileName, const ReadParameters&
       if (!lines.next(line)) {
         if (lines.failed()) return fail(error, lines.tooLong());
         if (width < 0) break;
-        return fail(error, lines.expectedAt(lines.number() + 1, "row " + std::to_string(row + 1) +
-                                                                    " of " + std::to_string(width) +
-                                                                    " of the matrix"));
+        return fail(error, lines.expectedAt(lines.number() + 1, rowOf(row, width)));
       }
       const auto cells = splitBlanks(line);
       if (width < 0 && (cells.size() != 4 || numbersOf(cells, 0, numbers) >= 0)) break;
-      if (cells.size() != 4) return fail(error, lines.expected("four probabilities (A C G T)"));
+      if (cells.size() != 4) return fail(error, lines.expected(rowOf(row, width)));
       const int bad = numbersOf(cells, 0, numbers);
       if (bad >= 0) return fail(error, lines.expected("a probability, not " + shown(cells[bad])));
       for (size_t b = 0; b < 4; ++b) values[b].push_back(numbers[b]);
@@ -512,6 +532,9 @@ bool readTransfac(std::istream& in, std::string_view fileName, const ReadParamet
         double v = 0;
         if (!parseNumber(cell, v))
           return fail(error, lines.expected("a count, not " + shown(cell)));
+        if (v < 0 || v > static_cast<double>(kMaxCount)) {
+          return fail(error, lines.expected(countExpected(cell)));
+        }
         values[b].push_back(v);
       }
       continue;
@@ -521,6 +544,9 @@ bool readTransfac(std::istream& in, std::string_view fileName, const ReadParamet
       if (!finish()) return false;
       continue;
     }
+    // Only the fields of a motif open an entry; a file header (VV, XX) does not.
+    const bool motifField = key == "AC" || key == "ID" || key == "NA" || key == "P0" || key == "PO";
+    if (!motifField) continue;
     if (!anyField) startLine = lines.number();
     anyField = true;
     if (key == "AC") {

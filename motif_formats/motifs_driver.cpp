@@ -210,7 +210,8 @@ int runMotifConverter(int argc, const char* const* argv, std::ostream& out) {
   line(out, "Site count for probabilities and motif strings: ", parameters.sites);
   if (strings) {
     line(out, "Type of the motif strings: ", type);
-    line(out, "Sequences for the sites of motif strings: ", fastaPath);
+    line(out, "Sequences for the sites of motif strings: ",
+         fastaPath.empty() ? std::string("none (counts from the strings)") : fastaPath);
   }
   line(out);
 
