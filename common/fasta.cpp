@@ -347,4 +347,28 @@ int motifOccurs(const LetterCode* motif, int length, const SequenceRecord& recor
   return 0;
 }
 
+void motifStarts(const LetterCode* motif, int length, const SequenceRecord& record, bool reverse,
+                 std::vector<uint64_t>& starts) {
+  const std::vector<LetterCode>& codes = reverse ? record.reverseCodes : record.codes;
+  int32_t n = std::min<int32_t>(record.length, static_cast<int32_t>(codes.size()));
+  if (reverse && !record.hasReverse) n = 0;
+  const int32_t count = length <= 0 ? 0 : std::max(n - length + 1, 0);
+  starts.assign(static_cast<size_t>((count + 63) / 64), 0);
+  if (count == 0) return;
+  if (!hasCurrentIndex(record) || record.index.length != n) {
+    for (int32_t s = 0; s < count; ++s) {
+      if (windowMatches(motif, length, codes.data() + s)) {
+        starts[static_cast<size_t>(s >> 6)] |= uint64_t{1} << (s & 63);
+      }
+    }
+    return;
+  }
+  StrandScan scan(reverse ? record.index.reverse : record.index.forward, motif);
+  for (int32_t base = 0; base < count && !scan.dead(); base += 64) {
+    const int32_t left = count - base;
+    const uint64_t valid = left >= 64 ? ~uint64_t{0} : (uint64_t{1} << left) - 1;
+    starts[static_cast<size_t>(base >> 6)] = scan.block(base, length, valid);
+  }
+}
+
 }  // namespace tav

@@ -78,6 +78,13 @@ bool hasCurrentIndex(const SequenceRecord& record);
 // `length` is 0 or less (such a motif occurs in every record).
 int motifOccurs(const LetterCode* motif, int length, const SequenceRecord& record);
 
+// Every start of the motif on the given codes (`reverse` false) or on the
+// reverse codes (true; none when the record has none) as a bitset: bit s & 63
+// of word s >> 6 is set when the motif matches at start s. Same rule as
+// motifOccurs, through the occurrence index when it is current.
+void motifStarts(const LetterCode* motif, int length, const SequenceRecord& record, bool reverse,
+                 std::vector<uint64_t>& starts);
+
 // The plain window-by-window rule, kept as the reference for tests and for
 // unindexed records.
 int motifOccursReference(const LetterCode* motif, int length, const SequenceRecord& record);

@@ -1,6 +1,7 @@
 #include "motif_sites.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "fasta.h"
 
@@ -24,20 +25,19 @@ int baseRow(LetterCode code) {
   }
 }
 
-template <typename Code>
-int countStrand(const std::vector<LetterCode>& masks, const Code* codes, int32_t n,
-                SiteCounts& out) {
-  const int32_t m = static_cast<int32_t>(masks.size());
+// Adds the site at every start set in `starts` to the rows; returns the number
+// of sites.
+int addSites(const std::vector<uint64_t>& starts, const LetterCode* codes, size_t m,
+             SiteCounts& out) {
   int found = 0;
-  for (int32_t s = 0; s + m <= n; ++s) {
-    int32_t i = 0;
-    while (i < m && (static_cast<LetterCode>(codes[s + i]) & ~masks[static_cast<size_t>(i)]) == 0)
-      ++i;
-    if (i < m) continue;
-    ++found;
-    for (i = 0; i < m; ++i) {
-      const int row = baseRow(static_cast<LetterCode>(codes[s + i]));
-      if (row >= 0) ++out.counts[static_cast<size_t>(row)][static_cast<size_t>(i)];
+  for (size_t w = 0; w < starts.size(); ++w) {
+    for (uint64_t bits = starts[w]; bits != 0; bits &= bits - 1) {
+      const size_t s = w * 64 + static_cast<size_t>(std::countr_zero(bits));
+      ++found;
+      for (size_t i = 0; i < m; ++i) {
+        const int row = baseRow(codes[s + i]);
+        if (row >= 0) ++out.counts[static_cast<size_t>(row)][i];
+      }
     }
   }
   return found;
@@ -51,14 +51,14 @@ SiteCounts countMotifSites(const std::vector<LetterCode>& masks,
   for (auto& row : out.counts) row.assign(masks.size(), 0);
   if (masks.empty()) return out;
   const int length = static_cast<int>(masks.size());
+  // The occurrence kernel marks every start at once; only sites cost more.
+  std::vector<uint64_t> starts;
   for (const SequenceRecord& record : records) {
-    // The occurrence test is the fast filter: most records hold no site.
-    if (motifOccurs(masks.data(), length, record) == 0) continue;
-    int32_t n = std::min<int32_t>(record.length, static_cast<int32_t>(record.codes.size()));
-    int found = countStrand(masks, record.codes.data(), n, out);
+    motifStarts(masks.data(), length, record, false, starts);
+    int found = addSites(starts, record.codes.data(), masks.size(), out);
     if (record.hasReverse) {
-      n = std::min<int32_t>(record.length, static_cast<int32_t>(record.reverseCodes.size()));
-      found += countStrand(masks, record.reverseCodes.data(), n, out);
+      motifStarts(masks.data(), length, record, true, starts);
+      found += addSites(starts, record.reverseCodes.data(), masks.size(), out);
     }
     out.sites += found;
     if (found > 0) ++out.sequences;

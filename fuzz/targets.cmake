@@ -13,6 +13,12 @@ set(TAVRIN_FUZZ_TARGETS
   ace=motif_compare_lib
   orthologs=conservation_lib
   motif_records=conservation_lib
+  motif_jaspar=motif_formats_lib
+  motif_pfm=motif_formats_lib
+  motif_meme=motif_formats_lib
+  motif_transfac=motif_formats_lib
+  motif_homer=motif_formats_lib
+  motif_strings=motif_formats_lib
 )
 
 # Sets <prefix>_NAME and <prefix>_LIBRARY from one list entry, and
