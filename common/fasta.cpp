@@ -347,4 +347,36 @@ int motifOccurs(const LetterCode* motif, int length, const SequenceRecord& recor
   return 0;
 }
 
+void motifStarts(const LetterCode* motif, int length, const SequenceRecord& record,
+                 std::vector<int32_t>& forward, std::vector<int32_t>& reverse) {
+  forward.clear();
+  reverse.clear();
+  if (length <= 0) return;
+  if (!hasCurrentIndex(record)) {
+    const int32_t n = usableLength(record);
+    for (int32_t s = 0; s + length <= n; ++s) {
+      if (windowMatches(motif, length, record.codes.data() + s)) forward.push_back(s);
+      if (record.hasReverse && windowMatches(motif, length, record.reverseCodes.data() + s)) {
+        reverse.push_back(s);
+      }
+    }
+    return;
+  }
+  const int32_t n = record.index.length;
+  if (length > n) return;
+  const int32_t starts = n - length + 1;
+  auto scan = [&](const StrandIndex& strand, std::vector<int32_t>& out) {
+    StrandScan strandScan(strand, motif);
+    for (int32_t base = 0; base < starts && !strandScan.dead(); base += 64) {
+      const int32_t left = starts - base;
+      const uint64_t valid = left >= 64 ? ~uint64_t{0} : (uint64_t{1} << left) - 1;
+      for (uint64_t hits = strandScan.block(base, length, valid); hits != 0; hits &= hits - 1) {
+        out.push_back(base + std::countr_zero(hits));
+      }
+    }
+  };
+  scan(record.index.forward, forward);
+  if (record.index.withReverse) scan(record.index.reverse, reverse);
+}
+
 }  // namespace tav

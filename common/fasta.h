@@ -78,6 +78,13 @@ bool hasCurrentIndex(const SequenceRecord& record);
 // `length` is 0 or less (such a motif occurs in every record).
 int motifOccurs(const LetterCode* motif, int length, const SequenceRecord& record);
 
+// Every start, ascending, where the motif matches the record's codes
+// (`forward`) and, when the record has reverse codes, its reverse codes
+// (`reverse`): the windows motifOccursReference tests, found through the
+// occurrence index when it is current. Nothing for a motif of length 0.
+void motifStarts(const LetterCode* motif, int length, const SequenceRecord& record,
+                 std::vector<int32_t>& forward, std::vector<int32_t>& reverse);
+
 // The plain window-by-window rule, kept as the reference for tests and for
 // unindexed records.
 int motifOccursReference(const LetterCode* motif, int length, const SequenceRecord& record);

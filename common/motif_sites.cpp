@@ -24,23 +24,15 @@ int baseRow(LetterCode code) {
   }
 }
 
-template <typename Code>
-int countStrand(const std::vector<LetterCode>& masks, const Code* codes, int32_t n,
-                SiteCounts& out) {
-  const int32_t m = static_cast<int32_t>(masks.size());
-  int found = 0;
-  for (int32_t s = 0; s + m <= n; ++s) {
-    int32_t i = 0;
-    while (i < m && (static_cast<LetterCode>(codes[s + i]) & ~masks[static_cast<size_t>(i)]) == 0)
-      ++i;
-    if (i < m) continue;
-    ++found;
-    for (i = 0; i < m; ++i) {
-      const int row = baseRow(static_cast<LetterCode>(codes[s + i]));
-      if (row >= 0) ++out.counts[static_cast<size_t>(row)][static_cast<size_t>(i)];
+// Adds the bases of the sites starting at `starts` to the count rows.
+void addSites(const std::vector<LetterCode>& masks, const LetterCode* codes,
+              const std::vector<int32_t>& starts, SiteCounts& out) {
+  for (int32_t s : starts) {
+    for (size_t i = 0; i < masks.size(); ++i) {
+      const int row = baseRow(codes[static_cast<size_t>(s) + i]);
+      if (row >= 0) ++out.counts[static_cast<size_t>(row)][i];
     }
   }
-  return found;
 }
 
 }  // namespace
@@ -51,15 +43,15 @@ SiteCounts countMotifSites(const std::vector<LetterCode>& masks,
   for (auto& row : out.counts) row.assign(masks.size(), 0);
   if (masks.empty()) return out;
   const int length = static_cast<int>(masks.size());
+  std::vector<int32_t> forward;
+  std::vector<int32_t> reverse;
   for (const SequenceRecord& record : records) {
-    // The occurrence test is the fast filter: most records hold no site.
-    if (motifOccurs(masks.data(), length, record) == 0) continue;
-    int32_t n = std::min<int32_t>(record.length, static_cast<int32_t>(record.codes.size()));
-    int found = countStrand(masks, record.codes.data(), n, out);
-    if (record.hasReverse) {
-      n = std::min<int32_t>(record.length, static_cast<int32_t>(record.reverseCodes.size()));
-      found += countStrand(masks, record.reverseCodes.data(), n, out);
-    }
+    // The starts come from the bit-parallel occurrence index, so a record is
+    // scanned in words rather than base by base.
+    motifStarts(masks.data(), length, record, forward, reverse);
+    addSites(masks, record.codes.data(), forward, out);
+    addSites(masks, record.reverseCodes.data(), reverse, out);
+    const auto found = static_cast<int32_t>(forward.size() + reverse.size());
     out.sites += found;
     if (found > 0) ++out.sequences;
   }

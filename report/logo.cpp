@@ -19,7 +19,8 @@ LogoColumn columnFromFrequencies(const std::vector<double>& frequencies,
       std::max(0.0, std::log2(static_cast<double>(alphabet.size())) - entropy);
   column.information = information;
   for (size_t i = 0; i < alphabet.size(); ++i) {
-    if (frequencies[i] > 0) column.letters.push_back({alphabet[i], frequencies[i] * information});
+    const double height = frequencies[i] * information;
+    if (height > 0) column.letters.push_back({alphabet[i], height});
   }
   // Smallest at the bottom; equal heights keep alphabet order for a stable picture.
   std::stable_sort(column.letters.begin(), column.letters.end(),

@@ -350,6 +350,25 @@
     return svg;
   }
 
+  // Logos are drawn when their card comes near the view: hundreds of cards
+  // would otherwise hold the page back before it can be used.
+  function drawCardLogos(entry) {
+    var m = entry.motif;
+    var start = 0;
+    var width = m.logo.length;
+    var closest = m.closest;
+    if (closest && closest.logo) {
+      start = Math.max(0, -closest.start);
+      width = Math.max(start + m.logo.length, start + closest.start + closest.logo.length);
+    }
+    entry.scroll.appendChild(drawLogo(m.logo, start, width, entry.maxBits, 'Logo of ' + m.name));
+    if (closest && closest.logo) {
+      entry.scroll.appendChild(el('p', 'Closest known matrix ' + closest.name +
+        (closest.strand === '-' ? ' (opposite strand)' : ''), 'logo-label'));
+      entry.scroll.appendChild(drawLogo(closest.logo, start + closest.start, width, 2, 'Logo of ' + closest.name));
+    }
+  }
+  var pendingLogos = [];
   var cards = document.getElementById('cards');
   var cardFragment = document.createDocumentFragment();
   data.motifs.forEach(function (m) {
@@ -365,22 +384,10 @@
     if (!m.valid) {
       card.appendChild(el('p', 'Not a motif text: no logo.', 'hint'));
     } else {
-      var start = 0;
-      var width = m.logo.length;
-      var closest = m.closest;
-      if (closest && closest.logo) {
-        start = Math.max(0, -closest.start);
-        width = Math.max(start + m.logo.length, start + closest.start + closest.logo.length);
-      }
       var scroll = el('div', null, 'logo-scroll');
       scroll.appendChild(el('p', m.fromSites ? 'Logo from ' + m.sites + ' sites' : 'Logo from the motif text', 'logo-label'));
-      scroll.appendChild(drawLogo(m.logo, start, width, maxBits, 'Logo of ' + m.name));
-      if (closest && closest.logo) {
-        scroll.appendChild(el('p', 'Closest known matrix ' + closest.name +
-          (closest.strand === '-' ? ' (opposite strand)' : ''), 'logo-label'));
-        scroll.appendChild(drawLogo(closest.logo, start + closest.start, width, 2, 'Logo of ' + closest.name));
-      }
       card.appendChild(scroll);
+      pendingLogos.push({ card: card, scroll: scroll, motif: m, maxBits: maxBits });
     }
     if (m.sites !== undefined) addFact(factBody, 'sites', m.sites + ' in ' + m.sequences + ' sequences');
     if (m.genes !== undefined) addFact(factBody, 'genes (SE file)', m.genes);
@@ -395,6 +402,23 @@
     cardFragment.appendChild(card);
   });
   cards.appendChild(cardFragment);
+  if ('IntersectionObserver' in window) {
+    var byCard = new Map();
+    var observer = new IntersectionObserver(function (seen) {
+      seen.forEach(function (item) {
+        if (!item.isIntersecting || !byCard.has(item.target)) return;
+        drawCardLogos(byCard.get(item.target));
+        byCard.delete(item.target);
+        observer.unobserve(item.target);
+      });
+    }, { rootMargin: '600px 0px' });
+    pendingLogos.forEach(function (entry) {
+      byCard.set(entry.card, entry);
+      observer.observe(entry.card);
+    });
+  } else {
+    pendingLogos.forEach(drawCardLogos);
+  }
   if (data.motifs.length === 0) cards.appendChild(el('p', 'No motif in this network.', 'hint'));
 
   // MEME text of the nucleotide motifs: probabilities from the count rows.

@@ -69,8 +69,9 @@ def write_network(base, elements, pairs, fdr=None):
 
 
 def random_motif(rng):
-    sets = ["T", "C", "G", "A", "T", "C", "G", "A", "[CG]", "[TA]", "[CA]", "[TG]", "[TCGA]"]
-    return "".join(rng.choice(sets) for _ in range(rng.randint(6, 10)))
+    # Like the motif finders' output: mostly definite bases, a few two-base sets.
+    sets = ["T", "C", "G", "A"] * 6 + ["[CG]", "[TA]", "[CA]", "[TG]"]
+    return "".join(rng.choice(sets) for _ in range(rng.randint(7, 10)))
 
 
 def make_demo_like(folder):
