@@ -199,7 +199,7 @@
     document.getElementById('fit').addEventListener('click', function () { cy.fit(undefined, 20); });
   }
 
-  document.getElementById('download-cyjs').addEventListener('click', function () {
+  function cyjsText() {
     var positions = {};
     if (cy) cy.nodes().forEach(function (n) { positions[n.id()] = n.position(); });
     var doc = {
@@ -223,8 +223,13 @@
         })
       }
     };
-    download('network.cyjs', JSON.stringify(doc, null, 1), 'application/json');
+    return JSON.stringify(doc, null, 1);
+  }
+  document.getElementById('download-cyjs').addEventListener('click', function () {
+    download('network.cyjs', cyjsText(), 'application/json');
   });
+
+  var networkDone = performance.now();
 
   // ----- pair table
   var columns = [
@@ -298,6 +303,8 @@
   }
   document.getElementById('filter').addEventListener('input', applyFilter);
   applyFilter();
+
+  var tableDone = performance.now();
 
   // ----- motif cards
   var COLUMN_WIDTH = 18;
@@ -422,7 +429,7 @@
   if (data.motifs.length === 0) cards.appendChild(el('p', 'No motif in this network.', 'hint'));
 
   // MEME text of the nucleotide motifs: probabilities from the count rows.
-  document.getElementById('download-meme').addEventListener('click', function () {
+  function memeText() {
     var lines = ['MEME version 4', '', 'ALPHABET= ACGT', '', 'strands: + -', '',
       'Background letter frequencies', 'A 0.25 C 0.25 G 0.25 T 0.25', ''];
     data.motifs.forEach(function (m) {
@@ -444,14 +451,25 @@
       }
       lines.push('');
     });
-    download('motifs.meme', lines.join('\n'), 'text/plain');
+    return lines.join('\n') + '\n';
+  }
+  document.getElementById('download-meme').addEventListener('click', function () {
+    download('motifs.meme', memeText(), 'text/plain');
   });
 
   body.setAttribute('data-nodes', String(cy ? cy.nodes().length : 0));
   body.setAttribute('data-edges', String(cy ? cy.edges().length : 0));
   body.setAttribute('data-cards', String(cards.querySelectorAll('.card').length));
   body.setAttribute('data-rows', String(tbody.children.length));
+  body.setAttribute('data-phases-ms', [networkDone - started, tableDone - networkDone,
+    performance.now() - tableDone].map(Math.round).join(','));
   body.setAttribute('data-script-ms', String(Math.round(performance.now() - started)));
   body.setAttribute('data-ready-ms', String(Math.round(performance.now())));
+  // The browser test opens the page with #selftest to check the two downloads.
+  if (location.hash === '#selftest') {
+    var cyjs = JSON.parse(cyjsText());
+    body.setAttribute('data-cyjs', cyjs.elements.nodes.length + ',' + cyjs.elements.edges.length);
+    body.setAttribute('data-meme-motifs', String((memeText().match(/^MOTIF /gm) || []).length));
+  }
   body.setAttribute('data-ready', '1');
 })();

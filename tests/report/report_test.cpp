@@ -69,10 +69,14 @@ TEST(ReportMotifCard, CountsSitesGenesAndAlignsTheClosestMatrix) {
   // A reference that is the motif with two more columns in front.
   std::istringstream jaspar(
       ">M1 known\nA [0 0 0 0 9 0 0 0 9]\nC [9 9 0 0 0 5 0 9 0]\nG [0 0 0 9 0 4 0 0 0]\n"
-      "T [0 0 9 0 0 0 9 0 0]\n");
+      "T [0 0 9 0 0 0 9 0 0]\n"
+      // ACGGACTTCC: the reverse complement of AAGTCCGT with two more columns.
+      ">M2 turned\nA [9 0 0 0 9 0 0 0 0 0]\nC [0 9 0 0 0 9 0 0 9 9]\nG [0 0 9 9 0 0 0 0 0 0]\n"
+      "T [0 0 0 0 0 0 9 9 0 0]\n");
   std::vector<MotifMatrix> references;
   readJasparFile(jaspar, references, 0);
-  const std::vector<ClosestMatchRow> closest = {{"TGA[CG]TCA", "known", "0.9"}};
+  const std::vector<ClosestMatchRow> closest = {{"TGA[CG]TCA", "known", "0.9"},
+                                                {"AAGTCCGT", "turned", "0.9"}};
 
   MotifSources sources;
   sources.forward = &forward;
@@ -100,6 +104,12 @@ TEST(ReportMotifCard, CountsSitesGenesAndAlignsTheClosestMatrix) {
     EXPECT_EQ(card.closestStart, -2) << c.type;
     EXPECT_EQ(card.closestLogo.size(), 9U);
   }
+  // Drawn turned around (GGAAGTCCGT), the matrix starts two columns before the motif.
+  const MotifCard turned = describeMotif({"AAGTCCGT", "5'MOTIF"}, sources);
+  EXPECT_TRUE(turned.closestReverse);
+  EXPECT_EQ(turned.closestStart, -2);
+  EXPECT_EQ(render(turned.closestLogo).substr(0, 14), "G2.000 |G2.000");
+
   const MotifCard bad = describeMotif({"</script>", "5'MOTIF"}, sources);
   EXPECT_FALSE(bad.valid);
   EXPECT_EQ(bad.sites, 0);
