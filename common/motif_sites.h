@@ -22,7 +22,7 @@ struct SiteCounts {
 // the reverse codes, which reads the site in the motif's own orientation. A
 // palindromic site therefore counts once per strand. A definite base adds 1 to
 // its row; an ambiguous letter adds nothing. Records with a current
-// occurrence index are skipped quickly when the motif is absent from them.
+// occurrence index are searched through it, in words rather than base by base.
 SiteCounts countMotifSites(const std::vector<LetterCode>& masks,
                            const std::vector<SequenceRecord>& records);
 

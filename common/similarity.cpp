@@ -53,12 +53,16 @@ void computeColumnInfo(const FrequencyMatrix& matrix, int columns, ColumnInfo* i
   for (int i = 0; i < columns; ++i) info[i].flag = info[i].info >= sixth ? 1 : 0;
 }
 
-double bestAlignmentCorrelation(const FrequencyMatrix& first, const ColumnInfo* firstInfo,
-                                int firstColumns, const FrequencyMatrix& second,
-                                const ColumnInfo* secondInfo, int secondColumns) {
+namespace {
+
+// The best correlation and the first offset that reaches it (-1 - l1 when no
+// offset is admissible).
+Alignment bestAlignment(const FrequencyMatrix& first, const ColumnInfo* firstInfo, int firstColumns,
+                        const FrequencyMatrix& second, const ColumnInfo* secondInfo,
+                        int secondColumns) {
   const int l1 = std::clamp(firstColumns, 0, kMatrixColumns);
   const int l2 = std::clamp(secondColumns, 0, kMatrixColumns);
-  double best = -10.0;
+  Alignment best{-10.0, -1 - l1, false};
   for (int a = 1 - l1; a <= l2 - 1; ++a) {
     int d = 0;
     int u = 0;
@@ -80,11 +84,44 @@ double bestAlignmentCorrelation(const FrequencyMatrix& first, const ColumnInfo* 
         syy += y * y;
       }
     }
-    const double value =
-        (u < kInformativeColumns || v < kInformativeColumns) ? 0.0 : correlation(sx, sy, sxy, sxx, syy, d);
-    if (value > best) best = value;
+    const double value = (u < kInformativeColumns || v < kInformativeColumns)
+                             ? 0.0
+                             : correlation(sx, sy, sxy, sxx, syy, d);
+    if (value > best.score) {
+      best.score = value;
+      best.offset = a;
+    }
   }
   return best;
+}
+
+}  // namespace
+
+double bestAlignmentCorrelation(const FrequencyMatrix& first, const ColumnInfo* firstInfo,
+                                int firstColumns, const FrequencyMatrix& second,
+                                const ColumnInfo* secondInfo, int secondColumns) {
+  return bestAlignment(first, firstInfo, firstColumns, second, secondInfo, secondColumns).score;
+}
+
+Alignment simvaleAlignment(const MotifMatrix& query, const MotifMatrix& reference,
+                           bool bothStrands) {
+  const int l1 = query.columns;
+  const int l2 = reference.columns;
+  if (!scorable(l1) || !scorable(l2)) return Alignment{0.0, 0, false};
+  FrequencyMatrix first;
+  FrequencyMatrix second;
+  countsToFrequencies(query, first);
+  countsToFrequencies(reference, second);
+  ColumnInfo firstInfo[kMatrixColumns];
+  ColumnInfo secondInfo[kMatrixColumns];
+  computeColumnInfo(first, l1, firstInfo);
+  computeColumnInfo(second, l2, secondInfo);
+  const Alignment forward = bestAlignment(first, firstInfo, l1, second, secondInfo, l2);
+  if (!bothStrands) return forward;
+  reverseComplement(first, l1, firstInfo);
+  Alignment reverse = bestAlignment(first, firstInfo, l1, second, secondInfo, l2);
+  reverse.reverse = true;
+  return reverse.score > forward.score ? reverse : forward;
 }
 
 double simvaleScore(const MotifMatrix& query, const MotifMatrix& reference, bool bothStrands) {
@@ -106,8 +143,8 @@ double simvaleScore(const MotifMatrix& query, const MotifMatrix& reference, bool
   return reverse > forward ? reverse : forward;
 }
 
-double simvaleScore(const FrequencyMatrix& first, int firstColumns,
-                    const FrequencyMatrix& second, int secondColumns, bool bothStrands) {
+double simvaleScore(const FrequencyMatrix& first, int firstColumns, const FrequencyMatrix& second,
+                    int secondColumns, bool bothStrands) {
   if (!scorable(firstColumns) || !scorable(secondColumns)) return 0.0;
   FrequencyMatrix turned = first;
   ColumnInfo firstInfo[kMatrixColumns];

@@ -29,9 +29,21 @@ double bestAlignmentCorrelation(const FrequencyMatrix& first, const ColumnInfo* 
 // fewer than 6 or more than 100 columns scores 0.
 double simvaleScore(const MotifMatrix& query, const MotifMatrix& reference, bool bothStrands);
 
+// Where the score of simvaleScore (count matrices) is reached: query column k
+// faces reference column offset + k, on the query's opposite strand when
+// `reverse` is set (the first offset with the best value, forward strand on a
+// tie). A pair that cannot be scored gives score 0, offset 0, forward.
+struct Alignment {
+  double score = 0.0;
+  int offset = 0;
+  bool reverse = false;
+};
+Alignment simvaleAlignment(const MotifMatrix& query, const MotifMatrix& reference,
+                           bool bothStrands);
+
 // The pair finder's form: frequency matrices (left unchanged), earlier element first.
-double simvaleScore(const FrequencyMatrix& first, int firstColumns,
-                    const FrequencyMatrix& second, int secondColumns, bool bothStrands);
+double simvaleScore(const FrequencyMatrix& first, int firstColumns, const FrequencyMatrix& second,
+                    int secondColumns, bool bothStrands);
 
 // A motif made ready once for many comparisons: its frequencies (four per
 // column, T, C, G, A) and, for every column boundary, the number of flagged

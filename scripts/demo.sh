@@ -89,3 +89,13 @@ awk -F'\t' -v shown="$shown" '
     }
   }' known_motifs.tsv conservation.noa
 printf '\nDemo finished in %ss.\n' "$((SECONDS - started))"
+
+stage "Report page: Tavrin-report"
+if [ ! -x "$bin/Tavrin-report" ]; then
+  echo "ERROR: $bin/Tavrin-report is missing; build first (make)." >&2
+  exit 1
+fi
+"$bin/Tavrin-report" -net network -out report.html -se motifs.se -fasta "$ex/promoters.fa" \
+  -simvale known_motifs.tsv -reffile "$ex/insecta.jaspar" -conservation conservation.noa \
+  -title '"Tavrin demo: fruit-fly promoters"' > report.log || { tail -n 3 report.log; exit 1; }
+printf '\nReport page (open in a browser): %s\n' "$out/report.html"

@@ -10,13 +10,14 @@
 namespace tav {
 namespace {
 
-std::vector<SequenceRecord> sequences(const std::string& fasta, bool bothStrands) {
+std::vector<SequenceRecord> sequences(const std::string& fasta, bool bothStrands,
+                                      bool indexed = true) {
   std::istringstream in(fasta);
   std::ostringstream console;
   std::vector<SequenceRecord> records;
   readFasta(in, records, SequenceAlphabet::Nucleotide, 10000, console);
   if (bothStrands) buildReverseComplements(records);
-  indexSequences(records, SequenceAlphabet::Nucleotide);
+  if (indexed) indexSequences(records, SequenceAlphabet::Nucleotide);
   return records;
 }
 
@@ -50,6 +51,27 @@ TEST(MotifSites, CountsEveryOccurrenceInTheMotifsOrientation) {
     ASSERT_EQ(parseMotifMasks(c.motif, 100, symbolMask, masks), MotifStatus::Ok);
     EXPECT_EQ(render(countMotifSites(masks, sequences(fasta, c.bothStrands))), c.expected)
         << c.motif << (c.bothStrands ? " both strands" : "");
+  }
+}
+
+// The index finds the starts word by word: across word boundaries and at the
+// sequence ends it must find exactly the windows of the plain scan.
+TEST(MotifSites, IndexedCountsEqualThePlainScan) {
+  std::string fasta = ">long\n";
+  uint32_t state = 7;
+  for (int i = 0; i < 300; ++i) {
+    state = state * 1103515245U + 12345U;
+    fasta += "TCGAN"[(state >> 16) % (i % 50 == 0 ? 5 : 4)];
+  }
+  fasta += "\n>short\nTGA\n";
+  for (const char* motif : {"TG", "[TC]G[GA]", "TGA[CG]TCA", "[TCGA][TCGA]A", "C[TCGA]G[TA]T"}) {
+    std::vector<LetterCode> masks;
+    ASSERT_EQ(parseMotifMasks(motif, 100, symbolMask, masks), MotifStatus::Ok);
+    for (bool both : {false, true}) {
+      EXPECT_EQ(render(countMotifSites(masks, sequences(fasta, both))),
+                render(countMotifSites(masks, sequences(fasta, both, false))))
+          << motif << (both ? " both strands" : "");
+    }
   }
 }
 
