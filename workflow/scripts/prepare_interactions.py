@@ -140,14 +140,25 @@ def prepare(source, kind, settings, aliases_path, out_path):
     return "\n".join(report) + "\n"
 
 
+def first(files):
+    """A named input is a text or a list, by the number of its files."""
+    if isinstance(files, str):
+        return files
+    return files[0] if len(files) else ""
+
+
 def main(smk):
-    text = prepare(smk.input.source[0], smk.params.format, smk.params.settings,
-                   smk.input.aliases[0] if smk.input.aliases else "", smk.output[0])
+    aliases = first(smk.input.aliases)
+    try:
+        text = prepare(first(smk.input.source), smk.params.format, smk.params.settings, aliases,
+                       smk.output[0])
+    except (OSError, ValueError, SystemExit) as error:
+        text = "interactions: {}\n".format(error)
+        with open(smk.log[0], "w") as log:
+            log.write(text)
+        sys.exit(text)
     with open(smk.log[0], "w") as log:
         log.write(text)
 
 
-try:
-    main(snakemake)  # noqa: F821 (given by Snakemake)
-except (OSError, ValueError) as error:
-    sys.exit("interactions: {}".format(error))
+main(snakemake)  # noqa: F821 (given by Snakemake)

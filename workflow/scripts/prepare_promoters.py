@@ -124,15 +124,27 @@ def prepare(genome, annotation, settings, aliases_path, out_path, work):
     return "\n".join(report) + "\n"
 
 
+def first(files):
+    """A named input is a text or a list, by the number of its files."""
+    if isinstance(files, str):
+        return files
+    return files[0] if len(files) else ""
+
+
 def main(smk):
-    with tempfile.TemporaryDirectory(dir=os.path.dirname(os.path.abspath(smk.output[0]))) as work:
-        text = prepare(smk.input.genome, smk.input.annotation, smk.params.settings,
-                       smk.input.aliases[0] if smk.input.aliases else "", smk.output[0], work)
+    aliases = first(smk.input.aliases)
+    folder = os.path.dirname(os.path.abspath(smk.output[0]))
+    try:
+        with tempfile.TemporaryDirectory(dir=folder) as work:
+            text = prepare(first(smk.input.genome), first(smk.input.annotation), smk.params.settings, aliases,
+                           smk.output[0], work)
+    except (OSError, ValueError, SystemExit, subprocess.CalledProcessError) as error:
+        text = "promoters: {}\n".format(error)
+        with open(smk.log[0], "w") as log:
+            log.write(text)
+        sys.exit(text)
     with open(smk.log[0], "w") as log:
         log.write(text)
 
 
-try:
-    main(snakemake)  # noqa: F821 (given by Snakemake)
-except (OSError, ValueError, subprocess.CalledProcessError) as error:
-    sys.exit("promoters: {}".format(error))
+main(snakemake)  # noqa: F821 (given by Snakemake)
