@@ -85,6 +85,8 @@ def _check_row(line, row, folder):
     def fail(field, message):
         raise WorkflowError("{}, column '{}': {}".format(where, field, message))
 
+    if row["name"] in ("logs", "benchmarks"):
+        fail("name", "'{}' is the folder of the jobs' {}".format(row["name"], row["name"]))
     for column in FILE_COLUMNS + FOLDER_COLUMNS:
         if column not in row:
             continue
