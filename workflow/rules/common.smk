@@ -35,10 +35,10 @@ FALSE_WORDS = {"no", "false", "n", "0", ""}
 
 
 def _column_type(schema, column):
-    spec = schema["properties"].get(column, {})
-    if "$ref" in spec:
-        spec = schema["definitions"][spec["$ref"].rsplit("/", 1)[1]]
-    return spec.get("type")
+    declared = schema["properties"].get(column, {})
+    if "$ref" in declared:
+        declared = schema["definitions"][declared["$ref"].rsplit("/", 1)[1]]
+    return declared.get("type")
 
 
 def _typed(schema, column, text):
