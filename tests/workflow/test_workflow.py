@@ -136,7 +136,7 @@ def case_dry_run(bin_dir, work):
     got = job_counts(output)
     got.pop("total", None)
     check(got == expected, "slurm profile planned {}".format(got))
-    check("mem_mb=4000" in output, "per-rule memory of the profile not applied")
+    check("mem_mb=8000" in output, "per-rule memory of the profile not applied")
 
 
 def case_bad_sheet(bin_dir, work):
