@@ -103,11 +103,13 @@ def case_lint(bin_dir, work):
 def two_datasets(work):
     sheet = os.path.join(work, "sheet.tsv")
     write_sheet(sheet, ["name", "fasta", "genome", "annotation", "interactions", "string_links",
-                        "aliases", "se", "hv", "jaspar", "fasta2", "orthologs", "replicates"], [
+                        "aliases", "se", "hv", "jaspar", "fasta2", "orthologs", "replicates",
+                        "alphabet"], [
         ["fly", data("promoters.fa"), "", "", data("interactions.tab"), "", "", "", "yes",
-         data("insecta.jaspar"), data("relative.fa"), data("orthologs.tab"), "3"],
+         data("insecta.jaspar"), data("relative.fa"), data("orthologs.tab"), "3", ""],
         ["toy", "", data("genome.fa"), data("genes.gtf"), "", data("string_links.txt"),
-         data("aliases.tsv"), data("calibration/ties/real.1.eda"), "", "", "", "", "2"],
+         data("aliases.tsv"), data("calibration/ties/real.1.eda"), "", "", data("relative.fa"),
+         data("orthologs.tab"), "2", "protein"],
     ])
     return sheet
 
@@ -116,10 +118,13 @@ def case_dry_run(bin_dir, work):
     config = write_config(work, two_datasets(work))
     expected = {"all": 1, "promoters": 1, "interactions": 2, "motif_pairs": 4,
                 "self_motif_pairs": 4, "element_file": 4, "element_pairs": 7,
-                "known_motifs": 1, "conservation": 1, "calibration": 2}
-    got = job_counts(snakemake(work, config, bin_dir, "-n"))
+                "known_motifs": 1, "conservation": 2, "calibration": 2}
+    output = snakemake(work, config, bin_dir, "-n", "-p")
+    got = job_counts(output)
     check(got.pop("total", None) == sum(expected.values()) and got == expected,
           "planned jobs {} instead of {}".format(got, expected))
+    for command in ("/VantorN ", "/VantorP ", "-type PMOTIF", "-random 1 -queue 20 -seedl 5"):
+        check(command in output, "no '{}' in the planned commands".format(command))
 
     # With Tavrin-report beside the programs, each data set also gets its report.
     with_report = os.path.join(work, "bin")
@@ -249,10 +254,10 @@ def snapshot(out):
 
 def case_run(bin_dir, work):
     sheet = os.path.join(work, "sheet.tsv")
-    write_sheet(sheet, ["name", "fasta", "interactions", "hv", "jaspar", "fasta2", "orthologs",
-                        "replicates", "Tavrin.jnum"], [
+    write_sheet(sheet, ["name", "fasta", "interactions", "hv", "jaspar", "ace", "fasta2",
+                        "orthologs", "replicates", "Tavrin.jnum"], [
         ["fly", data("promoters.fa"), data("interactions.tab"), "yes", data("insecta.jaspar"),
-         data("relative.fa"), data("orthologs.tab"), "2", "2"]])
+         data("ace"), data("relative.fa"), data("orthologs.tab"), "2", "2"]])
     config = write_config(work, sheet)
     out = os.path.join(work, "out")
     started = time.monotonic()
@@ -284,6 +289,8 @@ def case_run(bin_dir, work):
     # The row's override reached the program, the threads its environment.
     log = read(os.path.join(out, "logs", "fly", "real", "element_pairs.log"))
     check(" -jnum 2 " in log, "row override -jnum 2 not used:\n" + log[:400])
+    log = read(os.path.join(out, "logs", "fly", "known_motifs.log"))
+    check("-reffolder {} ".format(data("ace")) in log, "ACE folder not given:\n" + log[:400])
     check(first["fly/real/net.2.eda"].startswith("Robustness_per_2 "), "jack-knife count")
 
     # A second call does nothing.
