@@ -1,9 +1,10 @@
-# Thin front over CMake: `make` (Release build), `make test`, `make demo`.
+# Thin front over CMake: `make` (Release build), `make test`, `make demo`,
+# `make workflow` (the Snakemake workflow on examples/).
 BUILD ?= build
 JOBS ?= 2
 PREFIX ?= /usr/local
 
-.PHONY: all build test demo install clean bench fuzz
+.PHONY: all build test demo workflow install clean bench fuzz
 
 all: build
 
@@ -16,6 +17,12 @@ test: build
 
 demo: build
 	scripts/demo.sh $(BUILD) demo-out
+
+# The Snakemake workflow on the example data (workflow/config/datasets.tsv),
+# programs from this build.
+workflow: build
+	snakemake -s workflow/Snakefile --directory workflow-out --cores $(JOBS) \
+	  --config bin=$(abspath $(BUILD))/bin
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
@@ -30,4 +37,4 @@ fuzz:
 	fuzz/run_fuzz.sh $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) build-sanitize build-bench build-fuzz demo-out
+	rm -rf $(BUILD) build-sanitize build-bench build-fuzz demo-out workflow-out

@@ -1,0 +1,29 @@
+# Step 7: the report page; planned only when Tavrin-report is built.
+
+
+rule report:
+    input:
+        net=lambda wc: net_files("{}/real/net".format(wc.ds)),
+        se=lambda wc: se_of(wc.ds, "real"),
+        fasta=lambda wc: fasta_of(wc.ds),
+        known=lambda wc: "{}/known_motifs.tsv".format(wc.ds) if wants_simvale(wc.ds) else [],
+        conservation=lambda wc: (
+            "{}/conservation.noa".format(wc.ds) if wants_conservation(wc.ds) else []
+        ),
+        calibration="{ds}/calibration.tsv",
+    output:
+        "{ds}/report.html",
+    log:
+        "logs/{ds}/report.log",
+    benchmark:
+        "benchmarks/{ds}/report.tsv"
+    params:
+        python=PYTHON,
+        runner=RUNNER,
+        program=program("Tavrin-report"),
+        args=report_args,
+    conda:
+        "../envs/tools.yaml"
+    shell:
+        "{params.python:q} {params.runner:q} --log {log:q} --threads {threads}"
+        " -- {params.program:q} {params.args:q}"
