@@ -106,7 +106,9 @@ bool readSeStrings(const std::string& path, std::string_view type,
   }
   for (const std::string& element : elements) {
     if (element[0] != mark) continue;
-    if (!parseString(element.substr(1), path, lineOfElement(path, element), strings, error)) {
+    if (!parseString(element.substr(1), path, 0, strings, error)) {
+      // The file is searched for the line only when a message needs it.
+      parseString(element.substr(1), path, lineOfElement(path, element), strings, error);
       return false;
     }
   }
