@@ -59,7 +59,7 @@ void printUsage(std::ostream& out) {
              {
                  "",
                  "Command line parameters are not provided properly. Please see below.",
-                 "NOTE: Command line paramters cannot contain white spaces.",
+                 "NOTE: Option values cannot contain blanks (a value in double quotes may).",
                  "",
                  "---",
                  "     Tavrin-report writes one self-contained HTML page of a run: the",
