@@ -118,22 +118,13 @@ def case_dry_run(bin_dir, work):
     config = write_config(work, two_datasets(work))
     expected = {"all": 1, "promoters": 1, "interactions": 2, "motif_pairs": 4,
                 "self_motif_pairs": 4, "element_file": 4, "element_pairs": 7,
-                "known_motifs": 1, "conservation": 2, "calibration": 2}
+                "known_motifs": 1, "conservation": 2, "calibration": 2, "report": 2}
     output = snakemake(work, config, bin_dir, "-n", "-p")
     got = job_counts(output)
     check(got.pop("total", None) == sum(expected.values()) and got == expected,
           "planned jobs {} instead of {}".format(got, expected))
     for command in ("/VantorN ", "/VantorP ", "-type PMOTIF", "-random 1 -queue 20 -seedl 5"):
         check(command in output, "no '{}' in the planned commands".format(command))
-
-    # With Tavrin-report beside the programs, each data set also gets its report.
-    with_report = os.path.join(work, "bin")
-    os.makedirs(with_report)
-    for name in os.listdir(bin_dir):
-        os.symlink(os.path.join(bin_dir, name), os.path.join(with_report, name))
-    fake_program(with_report, "Tavrin-report", "exit 0")
-    got = job_counts(snakemake(work, config, with_report, "-n"))
-    check(got.get("report") == 2, "report jobs planned: {}".format(got.get("report")))
 
     # The cluster profile parses and plans the same jobs.
     output = snakemake(work, config, bin_dir, "-n", "--profile",
@@ -291,6 +282,8 @@ def case_run(bin_dir, work):
     check(" -jnum 2 " in log, "row override -jnum 2 not used:\n" + log[:400])
     log = read(os.path.join(out, "logs", "fly", "known_motifs.log"))
     check("-reffolder {} ".format(data("ace")) in log, "ACE folder not given:\n" + log[:400])
+    check('"hasFdr":true' in first["fly/report.html"],
+          "no FDR in the report page")
     check(first["fly/real/net.2.eda"].startswith("Robustness_per_2 "), "jack-knife count")
 
     # A second call does nothing.
@@ -299,16 +292,16 @@ def case_run(bin_dir, work):
     # Deleting one output reruns only what depends on it, with the same bytes.
     os.remove(os.path.join(out, "fly", "known_motifs.tsv"))
     got = job_counts(snakemake(work, config, bin_dir, "-n"))
-    check(got == {"all": 1, "known_motifs": 1, "total": 2},
+    check(got == {"all": 1, "known_motifs": 1, "report": 1, "total": 3},
           "after deleting the Simvale report: {}".format(got))
     os.remove(os.path.join(out, "fly", "calibration.tsv"))
     got = job_counts(snakemake(work, config, bin_dir, "-n"))
-    check(got == {"all": 1, "known_motifs": 1, "calibration": 1, "total": 3},
+    check(got == {"all": 1, "known_motifs": 1, "calibration": 1, "report": 1, "total": 4},
           "after deleting the calibration: {}".format(got))
     # A null network rewritten (here: touched) makes only the calibration stale.
     os.utime(os.path.join(out, "fly", "null", "1", "net.1.eda"))
     got = job_counts(snakemake(work, config, bin_dir, "-n"))
-    check(got == {"all": 1, "known_motifs": 1, "calibration": 1, "total": 3},
+    check(got == {"all": 1, "known_motifs": 1, "calibration": 1, "report": 1, "total": 4},
           "after touching a null network: {}".format(got))
     snakemake(work, config, bin_dir)
     check(snapshot(out) == first, "rerun changed the results")

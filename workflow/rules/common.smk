@@ -274,6 +274,12 @@ def vantor_args(wildcards, input, output):
     ] + option_args(options, ["type", "srand", "ndecoy"]) + ["-out", output[0]]
 
 
+def report_date(wildcards):
+    """The page's date: fixed, so that the same inputs give the same page."""
+    configured = str(config["Tavrin-report"].get("date", "") or "")
+    return configured or str(int(os.path.getmtime(SHEET)))
+
+
 def report_args(wildcards, input, output):
     r = DATASETS[wildcards.ds]
     args = ["-net", input.net[0][: -len(".sif")], "-out", output[0], "-se", input.se,

@@ -1,4 +1,4 @@
-# Step 7: the report page; planned only when Tavrin-report is built.
+# Step 7: the report page; left out when `bin` holds an older suite without it.
 
 
 rule report:
@@ -22,8 +22,9 @@ rule report:
         runner=RUNNER,
         program=program("Tavrin-report"),
         args=report_args,
+        date=report_date,
     conda:
         "../envs/tools.yaml"
     shell:
-        "{params.python:q} {params.runner:q} --log {log:q} --threads {threads}"
+        "SOURCE_DATE_EPOCH={params.date} {params.python:q} {params.runner:q} --log {log:q} --threads {threads}"
         " -- {params.program:q} {params.args:q}"
