@@ -13,7 +13,7 @@ out="${2:-$root/demo-out}"
 case "$out" in /*) ;; *) out="$root/$out" ;; esac
 ex="$root/examples"
 
-for p in Tavrin-N Tavrin Simvale VantorN; do
+for p in Tavrin-N Tavrin Simvale VantorN Tavrin-report; do
   if [ ! -x "$bin/$p" ]; then
     echo "ERROR: $bin/$p is missing; build first (make)." >&2
     exit 1
@@ -27,24 +27,36 @@ cd "$out"
 started=$SECONDS
 stage() { printf '\n===== %s (%ss so far) =====\n' "$1" "$((SECONDS - started))"; }
 
-stage "1/4 Tavrin-N: nucleotide motif pairs across interactions"
+# The last step: the run's files as one HTML page (also when nothing was found).
+report_page() {
+  stage "5/5 Tavrin-report: the run as one HTML page"
+  "$bin/Tavrin-report" -net network -out report.html -se motifs.se -fasta "$ex/promoters.fa" \
+    "$@" -reffile "$ex/insecta.jaspar" -title '"Tavrin demo: fruit-fly promoters"' \
+    > report.log || { tail -n 3 report.log; exit 1; }
+  printf '\nReport page (open in a browser): %s\n' "$out/report.html"
+}
+
+stage "1/5 Tavrin-N: nucleotide motif pairs across interactions"
 "$bin/Tavrin-N" -fasta "$ex/promoters.fa" -int "$ex/interactions.tab" -out motifs.se
 
-stage "2/4 Tavrin: significant, robust sequence-element pairs"
+stage "2/5 Tavrin: significant, robust sequence-element pairs"
 status=0
 "$bin/Tavrin" -fasta "$ex/promoters.fa" -se motifs.se -int "$ex/interactions.tab" \
   -srand 1 -out network || status=$?
 if [ "$status" -ne 0 ]; then
   echo "Tavrin kept no pair (exit $status); nothing to compare or score."
+  report_page
   exit 0
 fi
 
-stage "3/4 Simvale: closest known insect matrices (JASPAR)"
+stage "3/5 Simvale: closest known insect matrices (JASPAR)"
 "$bin/Simvale" -noa network.1.noa -reffile "$ex/insecta.jaspar" -out known_motifs.tsv
 
-stage "4/4 VantorN: conservation in the relative species"
+stage "4/5 VantorN: conservation in the relative species"
 "$bin/VantorN" -fasta1 "$ex/promoters.fa" -fasta2 "$ex/relative.fa" \
   -orthotab "$ex/orthologs.tab" -noa network.1.noa -srand 1 -out conservation.noa
+
+report_page -simvale known_motifs.tsv -conservation conservation.noa
 
 stage "Results in $out"
 cat <<LIST
@@ -56,6 +68,7 @@ cat <<LIST
   network.3.eda        z-scores (edge attributes)
   known_motifs.tsv     closest known matrix of each motif
   conservation.noa     conservation of each motif (node attributes)
+  report.html          all of it as one page (network, pairs, motif logos)
 LIST
 
 shown=15
@@ -90,12 +103,4 @@ awk -F'\t' -v shown="$shown" '
   }' known_motifs.tsv conservation.noa
 printf '\nDemo finished in %ss.\n' "$((SECONDS - started))"
 
-stage "Report page: Tavrin-report"
-if [ ! -x "$bin/Tavrin-report" ]; then
-  echo "ERROR: $bin/Tavrin-report is missing; build first (make)." >&2
-  exit 1
-fi
-"$bin/Tavrin-report" -net network -out report.html -se motifs.se -fasta "$ex/promoters.fa" \
-  -simvale known_motifs.tsv -reffile "$ex/insecta.jaspar" -conservation conservation.noa \
-  -title '"Tavrin demo: fruit-fly promoters"' > report.log || { tail -n 3 report.log; exit 1; }
-printf '\nReport page (open in a browser): %s\n' "$out/report.html"
+printf 'Open the report page in a browser: %s\n' "$out/report.html"
