@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Fault check: plants each hand-made fault of tests/mutants/*.patch into a
 # scratch copy of the tree, rebuilds it incrementally, runs the whole suite and
-# reports whether the suite caught the fault. The working tree is never changed.
+# reports whether the suite caught the fault. The working tree is not changed,
+# unless MUTANTS_IN_PLACE=1 asks to plant the faults in it and rebuild in
+# MUTANTS_BUILD (default build): quicker when that build is current, and each
+# fault is reverted before the next one and when the script stops.
 #
 #   scripts/mutants.sh                 every patch
 #   scripts/mutants.sh 03 17-some-name the patches whose names start so
@@ -13,6 +16,14 @@ set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 work=${MUTANTS_DIR:-$top/build-mutants}
 jobs=${JOBS:-2}
+in_place=${MUTANTS_IN_PLACE:-0}
+src=$work/src
+bld=$work/build
+if [ "$in_place" = 1 ]; then
+  src=$top
+  bld=${MUTANTS_BUILD:-$top/build}
+fi
+mkdir -p "$work"
 record=0
 if [ "${1:-}" = "--record" ]; then
   record=1
@@ -48,26 +59,37 @@ sync_tree() {
 
 # The copy lies inside this repository: stop git from finding it, so that
 # git apply patches the copy's files instead of skipping them.
-export GIT_CEILING_DIRECTORIES=$work
-build() { cmake --build "$work/build" -j "$jobs" >"$work/build.log" 2>&1; }
-suite() { (cd "$work/build" && ctest -j "$jobs" --timeout 300 --stop-on-failure >"$work/ctest.log" 2>&1); }
+[ "$in_place" = 1 ] || export GIT_CEILING_DIRECTORIES=$work
+build() { cmake --build "$bld" -j "$jobs" >"$work/build.log" 2>&1; }
+# The quick unit and golden tests first, so that most faults are caught in a
+# minute; then everything else. Together they are the whole suite.
+suite() {
+  (cd "$bld" && ctest -j "$jobs" --timeout 300 --stop-on-failure -L 'unit|golden' &&
+    ctest -j "$jobs" --timeout 300 --stop-on-failure -LE 'unit|golden') >"$work/ctest.log" 2>&1
+}
 
-sync_tree
-cmake -S "$work/src" -B "$work/build" -DCMAKE_BUILD_TYPE=Release >"$work/cmake.log" 2>&1 ||
+[ "$in_place" = 1 ] || sync_tree
+cmake -S "$src" -B "$bld" -DCMAKE_BUILD_TYPE=Release >"$work/cmake.log" 2>&1 ||
   { echo "configure failed: $work/cmake.log"; exit 2; }
 build || { echo "the unchanged tree does not build: $work/build.log"; exit 2; }
 suite || { echo "the unchanged tree fails its suite: $work/ctest.log"; exit 2; }
 
 expected="$top/tests/mutants/expected.txt"
 results=$(mktemp)
-trap 'rm -f "$results"' EXIT
+applied=""
+revert() { [ -z "$applied" ] || (cd "$src" && git apply -R "$applied") || echo "cannot revert $applied"; }
+trap 'revert; rm -f "$results"' EXIT
+trap 'exit 130' INT TERM
 regressions=0
 for p in "${patches[@]}"; do
   name=$(basename "$p" .patch)
   start=$(date +%s)
-  if ! (cd "$work/src" && git apply "$p" 2>/dev/null && git apply -R --check "$p" 2>/dev/null); then
+  if ! (cd "$src" && git apply "$p" 2>/dev/null); then
     result=does-not-apply
+  elif (cd "$src" && git apply --check "$p" 2>/dev/null); then
+    result=does-not-apply  # git skipped it: the tree is not where the patch points
   else
+    applied=$p
     if ! build; then
       result=does-not-build
     elif suite; then
@@ -77,7 +99,8 @@ for p in "${patches[@]}"; do
       first=$(grep -m1 -E '\*\*\*Failed|\(Failed\)|\*\*\*Timeout|\*\*\*Exception' "$work/ctest.log" |
               sed -E 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+).*/\1/')
     fi
-    (cd "$work/src" && git apply -R "$p") || { echo "cannot revert $name; resyncing"; sync_tree; }
+    revert
+    applied=""
   fi
   printf '%-40s %-15s %4ss %s\n' "$name" "$result" $(($(date +%s) - start)) \
     "$([ "$result" = caught ] && echo "${first:-}")"
