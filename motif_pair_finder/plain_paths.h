@@ -1,7 +1,7 @@
 // The seed stage and the seed significance test computed the plain way:
 // presence marked record by record with the window-by-window occurrence rule,
 // every score from pairMutualInformation. Far too slow for a run; the fast
-// stages must give the same bits, which the tests and benchmarks compare.
+// stages must give the same bits, which the equivalence tests check.
 #pragma once
 
 #include <cstdint>
