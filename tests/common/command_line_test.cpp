@@ -48,11 +48,6 @@ std::string values(const std::string& out, const std::string& method, const std:
   return "a.fa|b.se|c.tab|" + out + "|" + method + "|" + srand + "|0";
 }
 
-TEST(CommandLine, JoinsArgumentsWithOneBlankEach) {
-  EXPECT_EQ(join({}), "");
-  EXPECT_EQ(join({"-fasta", "a b", ""}), "-fasta a b  ");
-}
-
 TEST(CommandLine, ValuesOrRefusal) {
   const std::string m20(20, 'm');
   const std::string o259(259, 'o');
@@ -97,34 +92,6 @@ TEST(CommandLine, ValuesOrRefusal) {
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(parse(text), expected) << text.substr(0, 80);
   EXPECT_NE(parse(kRequired + "-srand " + std::string(999, '1') + " "), "refused");
-}
-
-TEST(CommandLine, TokenAndKeyPrimitives) {
-  std::string got;
-  for (const char* text : {"\"a b\" rest", "\"a b", " x", "abc def"}) {
-    const Token t = readToken(text);
-    got += t.text + ":" + std::to_string(t.consumed) + " ";
-  }
-  EXPECT_EQ(got, "a b:4 a b:4 :0 abc:3 ");  // a quoted token stands on its closing quote
-  std::string value;
-  EXPECT_EQ(readTextOption("   v1 v2", value), 5);
-  EXPECT_EQ(value, "v1");
-  int32_t number = 0;
-  EXPECT_EQ(readIntegerOption("  -3x ", number), 5);
-  EXPECT_EQ(number, -3);
-
-  const OptionTable table = pairFinderLikeTable();
-  int keyLength = 0;
-  EXPECT_EQ(matchOption(table, "-se b", &keyLength), kSe);
-  EXPECT_EQ(keyLength, 4);
-  EXPECT_EQ(matchOption(table, "-seq b", &keyLength), -1);
-  EXPECT_EQ(matchOption(table, "-se", &keyLength), -1);
-}
-
-TEST(CommandLine, BannerFrame) {
-  std::ostringstream out;
-  printBanner(out, "*** T 1.0 ***", {"free for academic use", "cite us"});
-  EXPECT_EQ(out.str(), "\n*** T 1.0 ***\nfree for academic use\ncite us\n");
 }
 
 }  // namespace

@@ -22,12 +22,5 @@ TEST(FormatReal, GeneralFormWithThreeExponentDigits) {
             "-2.5e-005 1e-300 0.7 inf -inf nan nan ");
 }
 
-TEST(Line, JoinsPiecesWithoutBlanks) {
-  std::ostringstream out;
-  line(out, "a", 12, " b ", 0.5, std::string("c"));
-  write(out, ".");
-  EXPECT_EQ(out.str(), "a12 b 0.5c\n.");
-}
-
 }  // namespace
 }  // namespace tav

@@ -107,20 +107,6 @@ TEST(FastaSequences, CodesWarningsAndRecordBoundaries) {
   EXPECT_EQ(read(">" + h998 + ">b c\nGG\n"), h998 + "= b=GG\n");
 }
 
-TEST(FastaReaders, ThirtyThousandAndFirstHeaderStopsReading) {
-  std::string text;
-  for (int i = 1; i <= 30000; ++i) text += ">s" + std::to_string(i) + "\nAC\n";
-  text += "GT\n>s30001\nTTTT\n>s30002\n";
-  const std::string warning =
-      "WARNING: More than 30000 sequences were found. The rest of the file will be ignored.\n";
-  const std::string readNames = names(text);
-  EXPECT_EQ(readNames.substr(0, 6), "30000:");
-  EXPECT_EQ(readNames.substr(readNames.size() - 7 - warning.size()), "s30000," + warning);
-  const std::string readCodes = read(text);
-  EXPECT_EQ(readCodes.substr(readCodes.size() - 12 - warning.size()),
-            "s30000=ACGT\n" + warning);  // the last record is kept whole
-}
-
 TEST(ReverseComplement, ReversesAndComplements) {
   std::vector<SequenceRecord> records(2);
   records[0].codes = {8, 8, 2, 12, 15, 1, 4};  // A A C [AG] N T G
@@ -236,20 +222,6 @@ TEST(MotifOccursIndex, MatchesPlainRuleProtein) { runEquivalence(true, false); }
 int occurs(const std::string& motif, const SequenceRecord& record) {
   const Codes m = codesOf(motif);
   return motifOccurs(m.data(), static_cast<int>(m.size()), record);
-}
-
-TEST(MotifOccursIndex, ReaderOutputOnBothStrands) {
-  std::istringstream in(">a\nTTTTGGACCTTT\n>b\nAAnAA\n>c\n\n");
-  std::ostringstream out;
-  std::vector<SequenceRecord> records;
-  ASSERT_EQ(readFasta(in, records, SequenceAlphabet::MotifFinderNucleotide, 30000, out), 3);
-  buildReverseComplements(records);
-  indexSequences(records, SequenceAlphabet::MotifFinderNucleotide);
-  EXPECT_EQ(occurs("GGTCC", records[0]), 1);  // reverse strand only
-  EXPECT_EQ(occurs("AANAA", records[1]), 1);
-  EXPECT_EQ(occurs("AAAAA", records[1]), 0);  // the illegal n is N, not A
-  EXPECT_EQ(occurs("AANAA", records[2]), 0);
-  EXPECT_EQ(occurs("", records[2]), 1);
 }
 
 TEST(MotifOccursIndex, OneStrandRuledOutEarlyTheOtherMatchesLate) {

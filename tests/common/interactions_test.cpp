@@ -4,12 +4,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "random.h"
 #include "test_util.h"
 
 namespace tav {
@@ -18,7 +16,7 @@ namespace {
 using test::named;
 
 // Reads `text` into `table`; returns "accepted/ignored rows" with the rows as
-// test::rows gives them, after checking the warning's wording.
+// test::rows gives them (the ignored count is the number the warning starts with).
 template <typename Record>
 std::string readInto(const std::string& text, std::vector<Record>& table,
                      const std::string& listWord = "protein") {
@@ -26,13 +24,9 @@ std::string readInto(const std::string& text, std::vector<Record>& table,
   std::ostringstream out;
   const int accepted = readInteractions(in, table, static_cast<int>(table.size()), listWord, out);
   const std::string warning = out.str();
-  const std::string ignored = warning.size() > 9 ? std::to_string(std::atoi(&warning[9])) : "?";
-  EXPECT_EQ(warning, "WARNING: " + ignored +
-                         " interactions were ignored because at least one of their nodes were "
-                         "not found in the " +
-                         listWord +
-                         " list or the interactions were duplicate or self-interaction. \n");
-  return std::to_string(accepted) + "/" + ignored + " " + test::rows(table, &Record::neighbors);
+  EXPECT_NE(warning.find(" list or the interactions were duplicate"), std::string::npos);
+  return std::to_string(accepted) + "/" + std::to_string(std::atoi(warning.c_str() + 9)) + " " +
+         test::rows(table, &Record::neighbors);
 }
 
 std::string readFresh(const test::Texts& names, const std::string& text) {
@@ -131,64 +125,6 @@ TEST(BuildTrainingSet, KeepsTheFirst30000Edges) {
   EXPECT_EQ(out.str(), "More than 30000 interactions were found. The rest will be ignored.\n");
 }
 
-TEST(ShuffleInteractions, DrawsForTwoPairsOrMoreOnly) {
-  seedRandom(7);
-  const int firstDraw = drawRandom();
-  seedRandom(7);
-  std::vector<InteractionPair> one{{3, 5}};
-  shuffleInteractions(one, 1);
-  std::vector<InteractionPair> none;
-  shuffleInteractions(none, 0);
-  EXPECT_EQ(text(one), "3-5 ");
-  EXPECT_EQ(drawRandom(), firstDraw);
-
-  // Two pairs exchange partners; the draw decides their order.
-  bool seen[2] = {false, false};
-  for (uint32_t seed = 1; seed <= 8; ++seed) {
-    seedRandom(seed);
-    const int r = drawRandom() % 2;
-    seen[r] = true;
-    seedRandom(seed);
-    std::vector<InteractionPair> two{{0, 1}, {2, 3}};
-    shuffleInteractions(two, 2);
-    EXPECT_EQ(text(two), r == 0 ? "0-3 2-1 " : "2-1 0-3 ") << seed;
-  }
-  EXPECT_TRUE(seen[0] && seen[1]);
-}
-
-TEST(ShuffleInteractions, ThreePairsFollowTheDraws) {
-  // entries shuffled by the draws, then every second partner moves one place
-  // up (the first entry's goes last)
-  seedRandom(12345);
-  std::vector<InteractionPair> e{{10, 11}, {20, 21}, {30, 31}};
-  std::swap(e[0], e[static_cast<size_t>(drawRandom() % 3)]);
-  std::swap(e[1], e[static_cast<size_t>(1 + drawRandom() % 2)]);
-  const std::vector<InteractionPair> expected{
-      {e[0].first, e[1].second}, {e[1].first, e[2].second}, {e[2].first, e[0].second}};
-  seedRandom(12345);
-  std::vector<InteractionPair> list{{10, 11}, {20, 21}, {30, 31}};
-  shuffleInteractions(list, 3);
-  EXPECT_EQ(text(list), text(expected));
-}
-
-TEST(ShuffleInteractions, KeepsEveryDegree) {
-  seedRandom(99);
-  std::vector<InteractionPair> list;
-  for (int i = 0; i < 500; ++i) list.push_back({drawRandom() % 40, drawRandom() % 40});
-  const auto degrees = [&list] {
-    std::map<int, std::pair<int, int>> d;
-    for (const auto& p : list) ++d[p.first].first, ++d[p.second].second;
-    return d;
-  };
-  const auto before = degrees();
-  const std::string original = text(list);
-  for (int round = 0; round < 3; ++round) {
-    shuffleInteractions(list, 500);
-    EXPECT_EQ(degrees(), before);
-  }
-  EXPECT_NE(text(list), original);
-}
-
 TEST(RebuildInteractionRows, RowsEqualTheListWithRepeatsCollapsed) {
   auto genes = named({"A", "B", "C"});
   genes[0].neighbors = {1, 2};
@@ -200,37 +136,6 @@ TEST(RebuildInteractionRows, RowsEqualTheListWithRepeatsCollapsed) {
   std::ostringstream out;
   EXPECT_EQ(buildTrainingSet(genes, 3, rebuilt, out), 3);
   EXPECT_EQ(text(rebuilt), "0-0 0-1 1-2 ");
-}
-
-TEST(ShuffleElementAssociations, MovesWholeSetsAndKeepsCarrierCounts) {
-  std::vector<GeneRecord> genes(30);
-  seedRandom(5);
-  for (auto& g : genes) {
-    for (int e = 0; e < 12; ++e) {
-      if (drawRandom() % 3 == 0) g.setElement(e);
-    }
-  }
-  const auto sets = [&genes] {
-    std::vector<std::vector<int32_t>> s;
-    for (const auto& g : genes) s.push_back(g.elements);
-    return s;
-  };
-  auto before = sets();
-  seedRandom(77);
-  shuffleElementAssociations(genes, 30);
-  auto after = sets();
-  EXPECT_NE(after, before);
-  std::sort(before.begin(), before.end());
-  std::sort(after.begin(), after.end());
-  EXPECT_EQ(after, before);  // the same sets, so the same carrier counts
-
-  std::vector<GeneRecord> two(2);
-  two[0].setElement(4);
-  seedRandom(3);
-  const int r = drawRandom() % 2;
-  seedRandom(3);
-  shuffleElementAssociations(two, 2);
-  EXPECT_EQ(test::rows(two, &GeneRecord::elements), r == 0 ? "4|" : "|4");
 }
 
 }  // namespace

@@ -8,23 +8,6 @@
 namespace tav {
 namespace {
 
-TEST(NoaLines, StripAndSplit) {
-  std::string line = " A C\tG = 5'MOTIF \t";
-  stripBlanks(line);
-  EXPECT_EQ(line, "ACG=5'MOTIF");
-  // name before the first '=' (or none), value after it (or none when the
-  // only '=' ends the line)
-  const auto part = [](bool found, const std::string& s) { return found ? "[" + s + "]" : "-"; };
-  std::string got;
-  for (const char* l : {"ACG=5'MOTIF", "a=b=c", "ACG=", "A==", "=X", "ACG", ""}) {
-    std::string name;
-    std::string value;
-    got += part(splitName(l, name), name);
-    got += part(splitValue(l, value), value) + " ";
-  }
-  EXPECT_EQ(got, "[ACG][5'MOTIF] [a][b=c] [ACG]- [A][=] [][X] -- -- ");
-}
-
 // "text:columns," per entry read, then how the reading ended.
 std::string summary(const std::string& text, const std::string& type = "5'MOTIF") {
   std::istringstream in(text);

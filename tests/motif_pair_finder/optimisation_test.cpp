@@ -18,100 +18,71 @@ using testing::randomRecords;
 using testing::recordsOf;
 
 // The climb the plain way: every candidate marked record by record with the
-// window-by-window rule and scored with pairMutualInformation.
+// window-by-window rule and scored with pairMutualInformation. A homo-value
+// pair holds the same motif twice.
 struct PlainClimb {
   std::vector<SequenceRecord>& records;
   const std::vector<InteractionPair>& list;
-  MotifFinderVariant variant;
+  bool homoValue;
   std::ostream& out;
 
-  double score() { return pairMutualInformation(records, list, static_cast<int>(list.size())); }
-
-  void mark(const MaskMotif& motif, PresenceSlot slot) {
-    markPresence(motif, records, slot, motifOccursReference);
-    if (variant == MotifFinderVariant::HomoValue) {
-      for (SequenceRecord& r : records) r.presenceB = r.presenceA;
-    }
+  double score(const MaskMotif& first, const MaskMotif& second) {
+    markPresence(first, records, PresenceSlot::A, motifOccursReference);
+    markPresence(second, records, PresenceSlot::B, motifOccursReference);
+    return pairMutualInformation(records, list, static_cast<int>(list.size()));
   }
 
-  // Tries every set at every position of `motif` (marked into `slot`),
-  // keeping the first strictly best score.
-  void tryAll(MaskMotif work, PresenceSlot slot, int which, double& best, int& bestWhich, int& at,
-              LetterCode& set) {
-    for (int i = 0; i < work.length(); ++i) {
-      const LetterCode own = work.sets[static_cast<size_t>(i)];
-      for (LetterCode s = 1; s <= 15; ++s) {
-        work.sets[static_cast<size_t>(i)] = s;
-        mark(work, slot);
-        const double x = score();
-        if (x > best) std::tie(best, bestWhich, at, set) = std::tuple{x, which, i, s};
-      }
-      work.sets[static_cast<size_t>(i)] = own;
-    }
-  }
-
+  // Every set at every position, the first strictly best score winning.
   void refine(MaskMotif& first, MaskMotif& second, double& mi) {
     for (;;) {
       double best = -1.0;
-      int which = 0;
-      int at = -1;
+      MaskMotif* target = nullptr;
+      size_t at = 0;
       LetterCode set = 0;
-      if (variant == MotifFinderVariant::Pairs) mark(second, PresenceSlot::B);
-      tryAll(first, PresenceSlot::A, 0, best, which, at, set);
-      if (variant == MotifFinderVariant::Pairs) {
-        mark(first, PresenceSlot::A);
-        tryAll(second, PresenceSlot::B, 1, best, which, at, set);
+      for (MaskMotif* m : {&first, &second}) {
+        for (size_t i = 0; i < m->sets.size() && !(homoValue && m == &second); ++i) {
+          const LetterCode own = m->sets[i];
+          for (LetterCode s = 1; s <= 15; ++s) {
+            m->sets[i] = s;
+            if (homoValue) second.sets[i] = s;
+            const double x = score(first, second);
+            if (x > best) std::tie(best, target, at, set) = std::tuple{x, m, i, s};
+          }
+          m->sets[i] = own;
+          if (homoValue) second.sets[i] = own;
+        }
       }
       if (mi >= best) return;
-      if (variant == MotifFinderVariant::HomoValue || which == 0)
-        first.sets[static_cast<size_t>(at)] = set;
-      if (variant == MotifFinderVariant::HomoValue || which == 1)
-        second.sets[static_cast<size_t>(at)] = set;
+      target->sets[at] = set;
+      if (homoValue) second.sets[at] = set;
       mi = best;
       line(out, motifText(first), " <--> ", motifText(second), " , MI = ", best);
     }
   }
 
   bool extend(MaskMotif& first, MaskMotif& second, double& mi, bool ofSecond, bool front) {
-    const MaskMotif keepFirst = first;
-    const MaskMotif keepSecond = second;
-    const double old = mi;
-    auto grow = [front](MaskMotif& m) {
-      if (front) {
-        m.sets.insert(m.sets.begin(), 15);
-      } else {
-        m.sets.push_back(15);
-      }
-    };
-    if (variant == MotifFinderVariant::HomoValue) {
-      grow(first);
-      grow(second);
-    } else {
-      grow(ofSecond ? second : first);
+    const auto kept = std::tuple{first, second, mi};
+    for (MaskMotif* m : {&first, &second}) {
+      if (homoValue || (m == &second) == ofSecond)
+        m->sets.insert(front ? m->sets.begin() : m->sets.end(), LetterCode{15});
     }
     mi = 0.0;
     refine(first, second, mi);
-    if (mi > old) return true;
-    first = keepFirst;
-    second = keepSecond;
-    mi = old;
+    if (mi > std::get<2>(kept)) return true;
+    std::tie(first, second, mi) = kept;
     return false;
   }
 
   void optimize(MaskMotif& first, MaskMotif& second, double& mi, int maxLength) {
     refine(first, second, mi);
-    bool grown = true;
-    while (grown) {
+    for (bool grown = true; grown;) {
       grown = false;
-      if (variant == MotifFinderVariant::HomoValue) {
-        if (first.length() < maxLength) grown = extend(first, second, mi, false, true) || grown;
-        if (first.length() < maxLength) grown = extend(first, second, mi, false, false) || grown;
-        continue;
+      for (auto [ofSecond, front] :
+           {std::pair{false, true}, {true, true}, {false, false}, {true, false}}) {
+        if (homoValue && ofSecond) continue;
+        if ((ofSecond ? second : first).length() < maxLength)
+          grown = extend(first, second, mi, ofSecond, front) || grown;
       }
-      if (first.length() < maxLength) grown = extend(first, second, mi, false, true) || grown;
-      if (second.length() < maxLength) grown = extend(first, second, mi, true, true) || grown;
-      if (first.length() < maxLength) grown = extend(first, second, mi, false, false) || grown;
-      if (second.length() < maxLength) grown = extend(first, second, mi, true, false) || grown;
     }
   }
 };
@@ -140,7 +111,7 @@ TEST(OptimizeMotifPairs, EqualsThePlainClimb) {
     optimizeMotifPairs(tables, store, queue, static_cast<int>(queue.size()), maxLength, fast);
 
     std::ostringstream plain;
-    PlainClimb climb{records, list, variant, plain};
+    PlainClimb climb{records, list, variant == MotifFinderVariant::HomoValue, plain};
     for (size_t k = 0; k < seeds.size(); ++k) {
       MaskMotif first = seedStore[static_cast<size_t>(seeds[k].first)];
       MaskMotif second = seedStore[static_cast<size_t>(seeds[k].second)];

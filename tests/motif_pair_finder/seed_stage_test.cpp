@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <sstream>
+#include <tuple>
 
-#include "random.h"
+#include "plain_paths.h"
 #include "test_inputs.h"
 
 namespace tav {
@@ -17,120 +17,22 @@ using testing::randomList;
 using testing::randomRecords;
 using testing::recordsOf;
 
-// Seed number of a motif read from its sets, position 0 least significant,
-// T C G A and the all-nucleotide set as digits 0 to 4.
-uint64_t valueOf(const MaskMotif& motif) {
-  uint64_t value = 0;
-  for (int k = motif.length() - 1; k >= 0; --k) {
-    const LetterCode s = motif.sets[static_cast<size_t>(k)];
-    const uint64_t digit = s == 1 ? 0 : s == 2 ? 1 : s == 4 ? 2 : s == 8 ? 3 : 4;
-    value = value * 5 + digit;
-  }
-  return value;
-}
-
-// Canonical seeds listed the plain way: a seed is kept unless its reverse
-// complement, built letter by letter, is a smaller number.
-std::vector<MaskMotif> plainSeeds(int length, int digits, bool strandMode) {
-  std::vector<MaskMotif> seeds;
-  for (uint64_t v = 0; v < seedSpaceSize(length, digits); ++v) {
-    MaskMotif seed = seedMotif(v, length, digits);
-    MaskMotif reverse;
-    for (int k = length - 1; k >= 0; --k)
-      reverse.sets.push_back(complementCode(seed.sets[static_cast<size_t>(k)]));
-    if (strandMode && valueOf(reverse) < valueOf(seed)) continue;
-    seeds.push_back(seed);
-  }
-  return seeds;
-}
-
-std::vector<std::string> texts(const std::vector<MaskMotif>& motifs) {
-  std::vector<std::string> out;
-  for (const MaskMotif& m : motifs) out.push_back(motifText(m));
-  return out;
-}
-
 TEST(SeedOrder, FirstPositionChangesFastest) {
-  EXPECT_EQ(motifText(seedMotif(0, 3, 4)), "TTT");
-  EXPECT_EQ(motifText(seedMotif(1, 3, 4)), "CTT");
-  EXPECT_EQ(motifText(seedMotif(3, 3, 4)), "ATT");
-  EXPECT_EQ(motifText(seedMotif(4, 3, 4)), "TCT");
-  EXPECT_EQ(motifText(seedMotif(4, 2, 5)), "[TCGA]T");
-  EXPECT_EQ(motifText(seedMotif(5, 2, 5)), "TC");
+  EXPECT_EQ(motifText(seedMotif(3, 3, 4)) + motifText(seedMotif(4, 3, 4)), "ATTTCT");
+  EXPECT_EQ(motifText(seedMotif(4, 2, 5)) + motifText(seedMotif(5, 2, 5)), "[TCGA]TTC");
 }
 
-TEST(SeedOrder, CanonicalSeedsAgreeWithThePlainRule) {
-  for (int digits : {4, 5}) {
-    for (int length = 1; length <= 5; ++length) {
-      std::vector<MaskMotif> fast;
-      for (uint64_t v = 0; v < seedSpaceSize(length, digits); ++v) {
-        if (isCanonicalSeed(v, length, digits)) fast.push_back(seedMotif(v, length, digits));
-      }
-      EXPECT_EQ(texts(fast), texts(plainSeeds(length, digits, true))) << digits << " " << length;
-    }
+TEST(SeedOrder, CanonicalSeedCounts) {
+  // (4^L + 4^(L/2)) / 2 for even L, 4^L / 2 for odd L; (5^L + 5^((L-1)/2)) / 2
+  // for odd L with the all-nucleotide digit.
+  std::string counts;
+  for (auto [length, digits] : {std::pair{1, 5}, {3, 4}, {3, 5}, {6, 4}}) {
+    int n = 0;
+    for (uint64_t v = 0; v < seedSpaceSize(length, digits); ++v)
+      n += isCanonicalSeed(v, length, digits);
+    counts += std::to_string(n) + " ";
   }
-  EXPECT_EQ(texts(plainSeeds(1, 4, true)), (std::vector<std::string>{"T", "C"}));
-  EXPECT_EQ(texts(plainSeeds(1, 5, true)), (std::vector<std::string>{"T", "C", "[TCGA]"}));
-  EXPECT_TRUE(isCanonicalSeed(valueOf(motifOf("T[TCGA]A")), 3, 5));
-  // (4^L + 4^(L/2)) / 2 for even L, 4^L / 2 for odd L.
-  EXPECT_EQ(plainSeeds(6, 4, true).size(), 2080u);
-  EXPECT_EQ(plainSeeds(3, 4, true).size(), 32u);
-  // (5^L + 5^((L-1)/2)) / 2 for odd L.
-  EXPECT_EQ(plainSeeds(3, 5, true).size(), 65u);
-}
-
-TEST(SeedOccurrences, AgreeWithThePlainOccurrenceRule) {
-  std::mt19937 rng(11);
-  for (bool strandMode : {false, true}) {
-    for (int length : {1, 2, 3, 4}) {
-      auto records = randomRecords(rng, 25, 0, 30, 0.08, strandMode);
-      SeedOccurrences occurrences;
-      buildSeedOccurrences(records, length, strandMode, occurrences);
-      for (const MaskMotif& seed : plainSeeds(length, 4, strandMode)) {
-        std::vector<int32_t> plain;
-        for (size_t r = 0; r < records.size(); ++r) {
-          if (motifOccursReference(seed.sets.data(), seed.length(), records[r]))
-            plain.push_back(static_cast<int32_t>(r));
-        }
-        std::vector<int32_t> fast;
-        uint64_t v = 0;
-        for (int k = seed.length() - 1; k >= 0; --k) {
-          v = v * 4 + static_cast<uint64_t>(std::countr_zero(seed.sets[static_cast<size_t>(k)]));
-        }
-        auto at = std::lower_bound(occurrences.seeds.begin(), occurrences.seeds.end(), v);
-        if (at != occurrences.seeds.end() && *at == v) {
-          const size_t s = static_cast<size_t>(at - occurrences.seeds.begin());
-          fast.assign(occurrences.records.begin() + occurrences.offsets[s],
-                      occurrences.records.begin() + occurrences.offsets[s + 1]);
-        }
-        EXPECT_EQ(fast, plain) << motifText(seed) << " strand " << strandMode;
-      }
-    }
-  }
-}
-
-// The seed stage the plain way: presence of every seed marked record by
-// record with the window-by-window rule, scores from pairMutualInformation.
-int64_t plainSeedStage(std::vector<SequenceRecord> records,
-                       const std::vector<InteractionPair>& list, int length, int queueSize,
-                       bool strandMode, MotifFinderVariant variant, std::vector<MotifPair>& queue,
-                       std::vector<MaskMotif>& store) {
-  const int capacity = std::min(queueSize, 4999);
-  const auto seeds = plainSeeds(length, seedDigits(variant), strandMode);
-  const int count = static_cast<int>(list.size());
-  int64_t examined = 0;
-  for (size_t a = 0; a < seeds.size(); ++a) {
-    markPresence(seeds[a], records, PresenceSlot::A, motifOccursReference);
-    const size_t last = variant == MotifFinderVariant::HomoValue ? a + 1 : seeds.size();
-    for (size_t b = a; b < last; ++b) {
-      markPresence(seeds[b], records, PresenceSlot::B, motifOccursReference);
-      const double x = pairMutualInformation(records, list, count);
-      if (queueAccepts(queue, capacity, x))
-        insertMotifPair(queue, store, capacity, seeds[a], seeds[b], x);
-      ++examined;
-    }
-  }
-  return examined;
+  EXPECT_EQ(counts, "3 32 65 2080 ");
 }
 
 struct Scenario {
@@ -170,8 +72,8 @@ TEST(SeedMotifPairs, FastScoringEqualsThePlainComputation) {
                          s.strandMode, s.variant, fastQueue, fastStore, console, s.blockBytes);
       std::vector<MotifPair> plainQueue;
       std::vector<MaskMotif> plainStore;
-      const int64_t plain = plainSeedStage(records, list, s.length, s.queueSize, s.strandMode,
-                                           s.variant, plainQueue, plainStore);
+      const int64_t plain = seedMotifPairsPlain(records, list, s.length, s.queueSize, s.strandMode,
+                                                s.variant, plainQueue, plainStore);
       ASSERT_EQ(fast, plain);
       ASSERT_EQ(fastQueue.size(), plainQueue.size());
       EXPECT_EQ(fastStore.size(), 2 * fastQueue.size());
@@ -186,60 +88,22 @@ TEST(SeedMotifPairs, FastScoringEqualsThePlainComputation) {
   }
 }
 
-TEST(SeedMotifPairs, ExaminedCountsAndProgressLines) {
-  auto records = recordsOf({"ACGTAC", "TTGCAA", "GGGCCC"}, true);
+TEST(SeedMotifPairs, ExaminedCountsAndQueueCapacity) {
+  auto records = recordsOf({"ACGTAC", "TTGCAA", "GGGCCC"}, false);
   const std::vector<InteractionPair> list = {{0, 1}, {1, 2}};
   std::vector<MotifPair> queue;
   std::vector<MaskMotif> store;
   std::ostringstream console;
-  EXPECT_EQ(seedMotifPairs(records, list, 2, 1, 500, true, MotifFinderVariant::Pairs, queue, store,
-                           console),
-            3);
-  EXPECT_EQ(seedMotifPairs(records, list, 2, 1, 500, true, MotifFinderVariant::HomoValue, queue,
-                           store, console),
-            3);
-  EXPECT_EQ(console.str(), "");
-  // 64 seeds without the strand mode: 64 * 65 / 2 = 2080 pairs.
-  auto forward = recordsOf({"ACGTAC", "TTGCAA", "GGGCCC"}, false);
-  EXPECT_EQ(seedMotifPairs(forward, list, 2, 3, 6000, false, MotifFinderVariant::Pairs, queue,
-                           store, console),
-            2080);
-  EXPECT_EQ(queue.size(), 2080u);
-  EXPECT_EQ(console.str(),
-            "1000 motif pairs have been examined so far...\n2000 motif pairs have been examined so "
-            "far...\n");
-  std::ostringstream hv;
-  EXPECT_EQ(seedMotifPairs(forward, list, 2, 5, 6000, false, MotifFinderVariant::HomoValue, queue,
-                           store, hv),
-            3125);
-  EXPECT_EQ(queue.size(), 3125u);
-  EXPECT_EQ(hv.str(),
-            "1000 motifs have been examined so far...\n2000 motifs have been examined so far...\n"
-            "3000 motifs have been examined so far...\n");
-  // The queue never holds more than 4999 pairs.
-  EXPECT_EQ(seedMotifPairs(forward, list, 2, 6, 6000, false, MotifFinderVariant::HomoValue, queue,
-                           store, hv),
-            15625);
-  EXPECT_EQ(queue.size(), 4999u);
-  EXPECT_EQ(store.size(), 9998u);
-}
-
-TEST(ShuffleSequences, KeepsCompositionAndDrawsOncePerSwap) {
-  auto records = recordsOf({"AACCGGTTAC", "G", "", "TTTA"}, false);
-  seedRandom(3);
-  shuffleSequences(records);
-  auto sorted = [](std::vector<LetterCode> v) {
-    std::sort(v.begin(), v.end());
-    return v;
-  };
-  EXPECT_EQ(sorted(records[0].codes), sorted(motifOf("AACCGGTTAC").sets));
-  EXPECT_EQ(records[1].codes, motifOf("G").sets);
-  EXPECT_EQ(sorted(records[3].codes), sorted(motifOf("TTTA").sets));
-  // 9 draws for the first record, none for lengths 1 and 0, 3 for the last.
-  const int next = drawRandom();
-  seedRandom(3);
-  for (int i = 0; i < 12; ++i) drawRandom();
-  EXPECT_EQ(drawRandom(), next);
+  // 64 seeds without the strand mode: 64 * 65 / 2 pairs; 5^5 homo-value seeds.
+  for (auto [length, variant, examined, kept] :
+       {std::tuple{3, MotifFinderVariant::Pairs, 2080, 2080},
+        std::tuple{5, MotifFinderVariant::HomoValue, 3125, 3125},
+        std::tuple{6, MotifFinderVariant::HomoValue, 15625, 4999}}) {
+    EXPECT_EQ(seedMotifPairs(records, list, 2, length, 6000, false, variant, queue, store, console),
+              examined);
+    EXPECT_EQ(queue.size(), static_cast<size_t>(kept));
+    EXPECT_EQ(store.size(), 2 * queue.size());
+  }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "fasta.h"
 #include "interactions.h"
+#include "motif.h"
 #include "motif_model.h"
 #include "records.h"
 
@@ -64,21 +65,7 @@ inline void connectRecords(std::vector<SequenceRecord>& records,
 
 inline MaskMotif motifOf(const std::string& text) {
   MaskMotif motif;
-  LetterCode open = 0;
-  bool inBrackets = false;
-  for (char c : text) {
-    if (c == '[') {
-      inBrackets = true;
-      open = 0;
-    } else if (c == ']') {
-      inBrackets = false;
-      motif.sets.push_back(open);
-    } else if (inBrackets) {
-      open |= symbolMask(c);
-    } else {
-      motif.sets.push_back(symbolMask(c));
-    }
-  }
+  parseMotifMasks(text, 100, symbolMask, motif.sets);
   return motif;
 }
 
