@@ -6,6 +6,7 @@ set(TAVRIN_FUZZ_TARGETS
   line_reader=tavrin_common
   fasta=tavrin_common
   interactions=tavrin_common
+  shuffle=tavrin_common
   se_file=tavrin_common
   noa_reader=tavrin_common
   motif=tavrin_common
