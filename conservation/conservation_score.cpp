@@ -11,12 +11,17 @@
 #include "motif.h"
 #include "noa_reader.h"
 #include "random.h"
+#include "word_index.h"
 
 namespace tav {
 
 namespace {
 // Letters of decoys drawn ahead of their scoring (16 MB of codes).
 constexpr int kDecoyBatchLetters = 1 << 22;
+// Word indexes kept at once, and the decoys a motif needs for an index to
+// pay for its building.
+constexpr size_t kWordIndexes = 3;
+constexpr int kWordIndexDecoys = 20;
 }  // namespace
 
 int readMotifRecords(std::istream& in, std::vector<MotifRecord>& motifs, std::string_view type) {
@@ -114,7 +119,9 @@ ContingencyTable tallyPairs(const PairMembers& members, const std::vector<uint8_
 // One thread's table: presence goes to the caller's buffer, so several
 // motifs can be counted at once over the same members.
 ContingencyTable countWithBuffer(const LetterCode* motif, int length, const PairMembers& members,
-                                 std::vector<uint8_t>& presence) {
+                                 const WordIndex* words, std::vector<uint8_t>& presence) {
+  if (words != nullptr && words->fill(motif, length, presence))
+    return tallyPairs(members, presence);
   presence.resize(members.records.size());
   for (size_t i = 0; i < members.records.size(); ++i) {
     presence[i] = static_cast<uint8_t>(motifOccurs(motif, length, *members.records[i]));
@@ -160,6 +167,28 @@ int scoreAllMotifs(std::vector<MotifRecord>& motifs, int count,
   std::vector<LetterCode> decoy;
   std::vector<LetterCode> decoys;  // a batch of decoys, one after another
   std::vector<uint8_t> atLeast;    // per decoy of the batch: scored >= the real motif
+  std::vector<uint8_t> presence;
+  // Word indexes of the last few motif lengths (memory stays bounded), and
+  // the lengths that cannot be indexed.
+  std::vector<WordIndex> indexes;
+  std::vector<int> unsuitable;
+  auto wordIndexFor = [&](int length) -> const WordIndex* {
+    for (const WordIndex& index : indexes) {
+      if (index.length() == length) return &index;
+    }
+    if (ndecoy < kWordIndexDecoys ||
+        std::find(unsuitable.begin(), unsuitable.end(), length) != unsuitable.end()) {
+      return nullptr;
+    }
+    if (indexes.size() >= kWordIndexes) indexes.erase(indexes.begin());
+    WordIndex index;
+    if (!index.build(members.records, length, letters)) {
+      unsuitable.push_back(length);
+      return nullptr;
+    }
+    indexes.push_back(std::move(index));
+    return &indexes.back();
+  };
   for (int m = 0; m < count; ++m) {
     MotifRecord& motif = motifs[static_cast<size_t>(m)];
     write(out, ".");
@@ -170,9 +199,12 @@ int scoreAllMotifs(std::vector<MotifRecord>& motifs, int count,
       return m;
     }
     const int length = static_cast<int>(masks.size());
+    const WordIndex* words = wordIndexFor(length);
     // The real motif and its decoys go through the same steps, so a decoy
     // with the real motif's table scores exactly the same and counts.
-    motif.score = contingencyScore(countMembers(masks.data(), length, members));
+    motif.score = contingencyScore(words != nullptr && words->fill(masks.data(), length, presence)
+                                       ? tallyPairs(members, presence)
+                                       : countMembers(masks.data(), length, members));
     motif.pValue = 0.0;
     // Decoys are drawn in order on this thread, a batch at a time, then
     // scored on all threads; the p-value grows in decoy order afterwards.
@@ -193,7 +225,7 @@ int scoreAllMotifs(std::vector<MotifRecord>& motifs, int count,
         for (int d = 0; d < size; ++d) {
           const LetterCode* codes = decoys.data() + static_cast<ptrdiff_t>(d) * length;
           const double decoyScore =
-              contingencyScore(countWithBuffer(codes, length, members, presence));
+              contingencyScore(countWithBuffer(codes, length, members, words, presence));
           atLeast[static_cast<size_t>(d)] = decoyScore >= motif.score ? 1 : 0;
         }
       }
