@@ -13,6 +13,7 @@ set(TAVRIN_FUZZ_TARGETS
   jaspar=motif_compare_lib
   ace=motif_compare_lib
   orthologs=conservation_lib
+  word_index=conservation_lib
   motif_records=conservation_lib
 )
 

@@ -22,7 +22,8 @@ TEST(ShuffleEquivalence, FastModuloMatchesRemainder) {
   for (int t = 0; t < 200000; ++t) {
     const uint32_t d = t % 2 == 0 ? static_cast<uint32_t>(next() % 40000) + 1
                                   : static_cast<uint32_t>(next() >> 32) | 1u;
-    const uint32_t a = t % 3 == 0 ? static_cast<uint32_t>(next() % 32768) : static_cast<uint32_t>(next());
+    const uint32_t a =
+        t % 3 == 0 ? static_cast<uint32_t>(next() % 32768) : static_cast<uint32_t>(next());
     ASSERT_EQ(FastModulo(d)(a), a % d) << a << " % " << d;
   }
   for (uint32_t a : {0u, 1u, 32767u, 0xFFFFFFFFu}) EXPECT_EQ(FastModulo(1)(a), 0u);
