@@ -20,7 +20,7 @@ namespace {
 constexpr int kDecoyBatchLetters = 1 << 22;
 // Word indexes kept at once, and the decoys a motif needs for an index to
 // pay for its building.
-constexpr size_t kWordIndexes = 3;
+constexpr size_t kWordIndexes = 4;
 constexpr int kWordIndexDecoys = 20;
 }  // namespace
 
@@ -173,8 +173,12 @@ int scoreAllMotifs(std::vector<MotifRecord>& motifs, int count,
   std::vector<WordIndex> indexes;
   std::vector<int> unsuitable;
   auto wordIndexFor = [&](int length) -> const WordIndex* {
-    for (const WordIndex& index : indexes) {
-      if (index.length() == length) return &index;
+    for (size_t i = 0; i < indexes.size(); ++i) {
+      if (indexes[i].length() != length) continue;
+      // Most recently used last, so the one dropped is the least recently used.
+      std::rotate(indexes.begin() + static_cast<std::ptrdiff_t>(i),
+                  indexes.begin() + static_cast<std::ptrdiff_t>(i) + 1, indexes.end());
+      return &indexes.back();
     }
     if (ndecoy < kWordIndexDecoys ||
         std::find(unsuitable.begin(), unsuitable.end(), length) != unsuitable.end()) {
