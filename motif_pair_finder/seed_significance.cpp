@@ -114,7 +114,7 @@ void assessSeedSignificance(const std::vector<SequenceRecord>& records,
     const int64_t progress = (k + 999) / 1000 * 1000;  // next network with a progress line
     const int64_t size = std::min({kBatch, shuffles - k, progress - k + 1});
     if (edges > 0) {
-#pragma omp parallel for schedule(static, 1)
+#pragma omp parallel for schedule(dynamic, 1)
       for (int64_t b = 0; b < size; ++b) {
         RandomStream stream(static_cast<uint64_t>(b) * drawsPerShuffle);
         drawShuffleOrder(stream, moduli, edges, orders[static_cast<size_t>(b)]);

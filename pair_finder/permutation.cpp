@@ -46,7 +46,7 @@ class WorkScorer {
   // the work list, so that the batch's networks are scored at once.
   void refreshBatch(const std::vector<std::vector<InteractionPair>>& lists, int64_t size) {
     batch_.resize(std::max(batch_.size(), static_cast<size_t>(size)));
-#pragma omp parallel for schedule(static, 1)
+#pragma omp parallel for schedule(dynamic, 1)
     for (int64_t b = 0; b < size; ++b) {
       EdgeIndex& index = batch_[static_cast<size_t>(b)];
       const std::vector<InteractionPair>& list = lists[static_cast<size_t>(b)];
@@ -170,7 +170,7 @@ void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairReco
     // on one; then every running pair goes through the batch's networks in
     // order on its own thread, leaving at the network where its exceedances
     // pass the cut-off, exactly as one network at a time.
-    constexpr int kBatch = 32;
+    constexpr int kBatch = 64;
     const ShuffleModuli moduli = shuffleModuli(count);
     const uint64_t drawsPerShuffle = count > 1 ? static_cast<uint64_t>(count - 1) : 0;
     std::vector<std::vector<int32_t>> orders(kBatch);
@@ -187,7 +187,7 @@ void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairReco
       }
       const int size = std::min(kBatch, shuffles - k);
       if (count > 0) {
-#pragma omp parallel for schedule(static, 1)
+#pragma omp parallel for schedule(dynamic, 1)
         for (int b = 0; b < size; ++b) {
           RandomStream stream(static_cast<uint64_t>(b) * drawsPerShuffle);
           drawShuffleOrder(stream, moduli, count, orders[static_cast<size_t>(b)]);
