@@ -13,6 +13,9 @@ namespace tav {
 
 namespace {
 
+// Running pairs from which a network's scoring is split across threads.
+constexpr int64_t kThreadedPairs = 64;
+
 // Scores pairs over the current state of the work list. The fast form keeps
 // per-gene partner lists that are refilled after each shuffle (degrees do
 // not change, so the row and column counts of every pair stay too).
@@ -42,30 +45,16 @@ class WorkScorer {
     }
   }
 
-  // Fast form only: an index per network of a batch, built from snapshots of
-  // the work list, so that the batch's networks are scored at once.
-  void refreshBatch(const std::vector<std::vector<InteractionPair>>& lists, int64_t size) {
-    batch_.resize(std::max(batch_.size(), static_cast<size_t>(size)));
-#pragma omp parallel for schedule(dynamic, 1)
-    for (int64_t b = 0; b < size; ++b) {
-      EdgeIndex& index = batch_[static_cast<size_t>(b)];
-      const std::vector<InteractionPair>& list = lists[static_cast<size_t>(b)];
-      if (index_.allUsable()) {
-        if (index.genes() != index_.genes()) index = index_;
-        index.refill(list, count_);
-      } else {
-        index.build(genes_, n_, list, count_);
-      }
-    }
-  }
+  // Only the fast form scores pairs on several threads at once (the plain
+  // one sets the genes' presence fields).
+  bool threadSafe() const { return path_ != ScoringPath::Plain; }
 
-  // Fast form on network b of the batch with the caller's mark buffer (n
-  // entries, all zero between calls).
-  double scoreInBatch(const PairRecord& p, int64_t b, std::vector<uint8_t>& mark) const {
-    const auto x = static_cast<size_t>(p.first);
-    const auto y = static_cast<size_t>(p.second);
-    return mutualInformation(indexCounts(batch_[static_cast<size_t>(b)], carriers_[x], degree_[x],
-                                         carriers_[y], degree_[y], mark));
+  // Fast form with the caller's mark buffer (n entries, all zero between calls).
+  double score(const PairRecord& p, std::vector<uint8_t>& mark) const {
+    const auto a = static_cast<size_t>(p.first);
+    const auto b = static_cast<size_t>(p.second);
+    return mutualInformation(
+        indexCounts(index_, carriers_[a], degree_[a], carriers_[b], degree_[b], mark));
   }
 
   double score(const PairRecord& p) {
@@ -88,7 +77,6 @@ class WorkScorer {
   ScoringPath path_;
   std::vector<std::vector<int32_t>> carriers_;
   EdgeIndex index_;
-  std::vector<EdgeIndex> batch_;
   std::vector<int64_t> degree_;
   std::vector<uint8_t> mark_;
 };
@@ -121,107 +109,57 @@ void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairReco
     if (!pairs[i].removed) running.push_back(i);
   }
   long long last = 0;
-  auto progress = [&](int k, size_t runningCount) {
+  bool skipped = false;
+  for (int k = 0; k < shuffles; ++k) {
+    // A pair leaves the running at the exceedance that puts it over the cut-off.
+    std::erase_if(running, [&](size_t i) {
+      return pairs[i].slots[static_cast<size_t>(slot)].pValue > allowed;
+    });
+    if (running.empty() && !skipped) {
+      // No pair can re-enter, so the remaining networks change nothing but
+      // the generator: advance it past their draws (count - 1 per shuffle)
+      // so every later random step is the same as after shuffling.
+      if (count > 1) {
+        skipRandom(static_cast<uint64_t>(shuffles - k) * static_cast<uint64_t>(count - 1));
+      }
+      skipped = true;
+    }
+    if (!skipped) {
+      shuffleInteractions(work, count);
+      scorer.refresh();
+    }
+    // Pairs are independent and each sums its own tallies in network order;
+    // the shuffle itself stays on one thread. Few pairs are not worth the
+    // threads' start and wait.
+    auto tally = [&](size_t i, double h) {
+      SlotStats& stats = pairs[i].slots[static_cast<size_t>(slot)];
+      if (h >= stats.observed) stats.pValue += 1;
+      stats.mean += h;
+      stats.meanSquare += h * h;
+    };
+    const auto runningCount = static_cast<int64_t>(running.size());
+    if (scorer.threadSafe() && runningCount >= kThreadedPairs) {
+#pragma omp parallel
+      {
+        std::vector<uint8_t> mark(static_cast<size_t>(std::max(n, 0)), 0);
+#pragma omp for schedule(dynamic, 4)
+        for (int64_t r = 0; r < runningCount; ++r) {
+          const size_t i = running[static_cast<size_t>(r)];
+          tally(i, scorer.score(pairs[i], mark));
+        }
+      }
+    } else {
+      for (size_t i : running) tally(i, scorer.score(pairs[i]));
+    }
     const long long f = (100LL * k) / shuffles;
     if (f > last) {
       if (verbose) {
-        line(out, "[", f, "%]: ", k + 1, " permutations have been completed so far. ", runningCount,
-             " Sequence Element pairs have remained...");
+        line(out, "[", f, "%]: ", k + 1, " permutations have been completed so far. ",
+             running.size(), " Sequence Element pairs have remained...");
       } else {
         write(out, ".");
       }
       last = f;
-    }
-  };
-  auto tally = [&](size_t i, double h) {
-    SlotStats& stats = pairs[i].slots[static_cast<size_t>(slot)];
-    if (h >= stats.observed) stats.pValue += 1;
-    stats.mean += h;
-    stats.meanSquare += h * h;
-  };
-  auto leaves = [&](size_t i) {
-    return pairs[i].slots[static_cast<size_t>(slot)].pValue > allowed;
-  };
-
-  if (path == ScoringPath::Plain) {
-    bool skipped = false;
-    for (int k = 0; k < shuffles; ++k) {
-      // A pair leaves the running at the exceedance that puts it over the cut-off.
-      std::erase_if(running, leaves);
-      if (running.empty() && !skipped) {
-        // No pair can re-enter, so the remaining networks change nothing but
-        // the generator: advance it past their draws (count - 1 per shuffle)
-        // so every later random step is the same as after shuffling.
-        if (count > 1) {
-          skipRandom(static_cast<uint64_t>(shuffles - k) * static_cast<uint64_t>(count - 1));
-        }
-        skipped = true;
-      }
-      if (!skipped) {
-        shuffleInteractions(work, count);
-        scorer.refresh();
-      }
-      for (size_t i : running) tally(i, scorer.score(pairs[i]));
-      progress(k, running.size());
-    }
-  } else {
-    // The same networks in batches: the shuffles' reorderings are drawn
-    // ahead on all threads from copies of the generator and applied in order
-    // on one; then every running pair goes through the batch's networks in
-    // order on its own thread, leaving at the network where its exceedances
-    // pass the cut-off, exactly as one network at a time.
-    constexpr int kBatch = 64;
-    const ShuffleModuli moduli = shuffleModuli(count);
-    const uint64_t drawsPerShuffle = count > 1 ? static_cast<uint64_t>(count - 1) : 0;
-    std::vector<std::vector<int32_t>> orders(kBatch);
-    std::vector<std::vector<InteractionPair>> lists(kBatch);
-    std::vector<InteractionPair> scratch;
-    std::vector<int> leftAt;  // per running pair: network at which it left, or shuffles
-    for (int k = 0; k < shuffles;) {
-      std::erase_if(running, leaves);
-      if (running.empty()) {
-        // No pair can re-enter: skip the remaining networks' draws.
-        skipRandom(static_cast<uint64_t>(shuffles - k) * drawsPerShuffle);
-        for (; k < shuffles; ++k) progress(k, 0);
-        break;
-      }
-      const int size = std::min(kBatch, shuffles - k);
-      if (count > 0) {
-#pragma omp parallel for schedule(dynamic, 1)
-        for (int b = 0; b < size; ++b) {
-          RandomStream stream(static_cast<uint64_t>(b) * drawsPerShuffle);
-          drawShuffleOrder(stream, moduli, count, orders[static_cast<size_t>(b)]);
-        }
-        skipRandom(static_cast<uint64_t>(size) * drawsPerShuffle);
-      }
-      for (int b = 0; b < size; ++b) {
-        if (count > 0) applyShuffleOrder(orders[static_cast<size_t>(b)], work, count, scratch);
-        lists[static_cast<size_t>(b)] = work;
-      }
-      scorer.refreshBatch(lists, size);
-      const auto runningCount = static_cast<int64_t>(running.size());
-      leftAt.assign(running.size(), shuffles);
-#pragma omp parallel
-      {
-        std::vector<uint8_t> mark(static_cast<size_t>(std::max(n, 0)), 0);
-#pragma omp for schedule(dynamic, 1)
-        for (int64_t r = 0; r < runningCount; ++r) {
-          const size_t i = running[static_cast<size_t>(r)];
-          for (int b = 0; b < size; ++b) {
-            if (leaves(i)) {
-              leftAt[static_cast<size_t>(r)] = k + b;
-              break;
-            }
-            tally(i, scorer.scoreInBatch(pairs[i], b, mark));
-          }
-        }
-      }
-      for (int b = 0; b < size; ++b) {
-        const auto still =
-            std::count_if(leftAt.begin(), leftAt.end(), [&](int at) { return at > k + b; });
-        progress(k + b, static_cast<size_t>(still));
-      }
-      k += size;
     }
   }
 
