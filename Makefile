@@ -27,9 +27,12 @@ workflow: build
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-bench:
+# Micro benchmarks (Google Benchmark), then every program on generated scale
+# inputs (scripts/bench.sh: wall time, peak memory, md5 of the outputs).
+bench: build
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=ON
 	cmake --build build-bench -j $(JOBS) --target benchmarks
+	scripts/bench.sh $(BUILD) bench-out
 
 # Each fuzz target for FUZZ_SECONDS (clang with libFuzzer; see README).
 FUZZ_SECONDS ?= 60
@@ -37,4 +40,4 @@ fuzz:
 	fuzz/run_fuzz.sh $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) build-sanitize build-bench build-fuzz demo-out workflow-out
+	rm -rf $(BUILD) build-sanitize build-bench build-fuzz build-tsan demo-out bench-out workflow-out

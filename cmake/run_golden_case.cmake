@@ -1,5 +1,5 @@
 # Runs one golden case (see Golden.cmake). Invoked with -DPROGRAM, -DCASE_DIR,
-# -DWORK_DIR.
+# -DWORK_DIR and optionally -DTHREADS (the OpenMP thread count).
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 
@@ -14,6 +14,9 @@ foreach(item ${inputs})
 endforeach()
 
 file(STRINGS ${CASE_DIR}/cmd arguments)
+if(DEFINED THREADS)
+  set(ENV{OMP_NUM_THREADS} ${THREADS})
+endif()
 execute_process(
   COMMAND ${PROGRAM} ${arguments}
   WORKING_DIRECTORY ${WORK_DIR}
@@ -42,6 +45,10 @@ function(report_difference label expected_text actual_text)
   message(SEND_ERROR "${label}: lengths differ (${n_expected} expected lines, ${n_actual} actual lines)")
 endfunction()
 
+# Only the one-thread run rewrites the expected files.
+if(regenerate AND DEFINED THREADS AND NOT THREADS EQUAL 1)
+  return()
+endif()
 if(regenerate)
   file(WRITE ${CASE_DIR}/expected.stdout "${actual_stdout}")
   file(WRITE ${CASE_DIR}/expected.exit "${actual_exit}\n")

@@ -165,6 +165,7 @@ int motifOccursReference(const LetterCode* motif, int length, const SequenceReco
 namespace {
 
 constexpr size_t kMaxClasses = 32;  // class sets are 32-bit masks
+constexpr uint32_t kInvertFlag = uint32_t{1} << 31;  // in StrandIndex::smallMatch
 
 // Groups the positions of one strand by code value; false when the strand
 // holds more distinct values than a class mask can name.
@@ -191,6 +192,19 @@ bool buildStrandIndex(const LetterCode* codes, int32_t n, int32_t words, StrandI
   strand.bits.assign((static_cast<size_t>(words) + 1) * classes, 0);
   for (int32_t p = 0; p < n; ++p) {
     strand.bits[static_cast<size_t>(p >> 6) * classes + classOf[static_cast<size_t>(p)]] |= uint64_t{1} << (p & 63);
+  }
+  strand.smallMatch.clear();
+  if (std::all_of(strand.classCodes.begin(), strand.classCodes.end(), [](LetterCode c) { return c <= 15; })) {
+    strand.smallMatch.assign(16, 0);
+    for (LetterCode allowed = 0; allowed < 16; ++allowed) {
+      uint32_t match = 0;
+      for (size_t j = 0; j < classes; ++j) {
+        if ((strand.classCodes[j] & ~allowed) == 0) match |= uint32_t{1} << j;
+      }
+      // At most 16 classes here, so bit 31 is free to say "fewer fail than match".
+      if (2 * static_cast<size_t>(std::popcount(match)) > classes) match |= kInvertFlag;
+      strand.smallMatch[allowed] = match;
+    }
   }
   return true;
 }
@@ -266,13 +280,32 @@ class StrandScan {
   static constexpr int kCached = 64;
 
   PositionPlan planAt(int i) {
-    if (i < kCached && (cached_ >> i & 1) != 0) return cache_[i];
-    PositionPlan plan{0, PositionPlan::Or};
     const LetterCode allowed = motif_[i];
+    if (!strand_.smallMatch.empty()) {
+      // Four-bit class codes: the table answers (bits above the four cannot
+      // reject such a class).
+      const uint32_t entry = strand_.smallMatch[allowed & 15u];
+      const uint32_t match = entry & ~kInvertFlag;
+      if (match == all_) return PositionPlan{0, PositionPlan::Always};
+      if (match == 0) return PositionPlan{0, PositionPlan::Never};
+      if ((entry & kInvertFlag) != 0) return PositionPlan{all_ & ~match, PositionPlan::InvertedOr};
+      return PositionPlan{match, PositionPlan::Or};
+    }
+    if (i < kCached && (cached_ >> i & 1) != 0) return cache_[i];
     uint32_t match = 0;
     for (uint32_t j = 0; j < classes_; ++j) {
       if ((strand_.classCodes[j] & ~allowed) == 0) match |= uint32_t{1} << j;
     }
+    const PositionPlan plan = planFor(match);
+    if (i < kCached) {
+      cache_[i] = plan;
+      cached_ |= uint64_t{1} << i;
+    }
+    return plan;
+  }
+
+  PositionPlan planFor(uint32_t match) const {
+    PositionPlan plan{0, PositionPlan::Or};
     if (match == all_) {
       plan.kind = PositionPlan::Always;
     } else if (match == 0) {
@@ -282,10 +315,6 @@ class StrandScan {
       plan.classes = all_ & ~match;
     } else {
       plan.classes = match;
-    }
-    if (i < kCached) {
-      cache_[i] = plan;
-      cached_ |= uint64_t{1} << i;
     }
     return plan;
   }

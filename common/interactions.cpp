@@ -50,8 +50,8 @@ int findElement(std::string_view name, const std::vector<std::string>& seTable, 
 }
 
 template <typename Record>
-int readInteractions(std::istream& in, std::vector<Record>& table, int n,
-                     std::string_view listWord, std::ostream& out) {
+int readInteractions(std::istream& in, std::vector<Record>& table, int n, std::string_view listWord,
+                     std::ostream& out) {
   n = std::min(n, static_cast<int>(table.size()));
   for (int i = 0; i < n; ++i) table[static_cast<size_t>(i)].neighbors.clear();
   const auto byName = firstIndexByName(table, n);
@@ -108,8 +108,8 @@ int removeLoners(std::vector<Record>& table, int n) {
 }
 
 template <typename Record>
-int buildTrainingSet(const std::vector<Record>& table, int n,
-                     std::vector<InteractionPair>& list, std::ostream& out) {
+int buildTrainingSet(const std::vector<Record>& table, int n, std::vector<InteractionPair>& list,
+                     std::ostream& out) {
   n = std::min(n, static_cast<int>(table.size()));
   list.clear();
   for (int j = 0; j < n; ++j) {
@@ -143,6 +143,38 @@ void shuffleInteractions(std::vector<InteractionPair>& list, int n) {
   list[static_cast<size_t>(n - 1)].second = firstSecond;
 }
 
+ShuffleModuli shuffleModuli(int n) {
+  ShuffleModuli moduli;
+  for (int j = 0; j < n - 1; ++j) moduli.divideBy.emplace_back(static_cast<uint32_t>(n - j));
+  return moduli;
+}
+
+void drawShuffleOrder(RandomStream& stream, const ShuffleModuli& moduli, int n,
+                      std::vector<int32_t>& order) {
+  order.resize(static_cast<size_t>(std::max(n, 0)));
+  for (int j = 0; j < n; ++j) order[static_cast<size_t>(j)] = j;
+  for (int j = 0; j < n - 1; ++j) {
+    const auto r = static_cast<int>(
+        moduli.divideBy[static_cast<size_t>(j)](static_cast<uint32_t>(stream.draw())));
+    std::swap(order[static_cast<size_t>(j)], order[static_cast<size_t>(j + r)]);
+  }
+}
+
+void applyShuffleOrder(const std::vector<int32_t>& order, std::vector<InteractionPair>& list, int n,
+                       std::vector<InteractionPair>& scratch) {
+  n = std::min({n, static_cast<int>(list.size()), static_cast<int>(order.size())});
+  if (n <= 0) return;
+  scratch.resize(static_cast<size_t>(n));
+  for (int j = 0; j < n; ++j)
+    scratch[static_cast<size_t>(j)] = list[static_cast<size_t>(order[static_cast<size_t>(j)])];
+  for (int j = 0; j < n - 1; ++j) {
+    list[static_cast<size_t>(j)].first = scratch[static_cast<size_t>(j)].first;
+    list[static_cast<size_t>(j)].second = scratch[static_cast<size_t>(j + 1)].second;
+  }
+  list[static_cast<size_t>(n - 1)].first = scratch[static_cast<size_t>(n - 1)].first;
+  list[static_cast<size_t>(n - 1)].second = scratch[0].second;
+}
+
 template <typename Record>
 void rebuildInteractionRows(std::vector<Record>& table, int n,
                             const std::vector<InteractionPair>& list, int count) {
@@ -153,7 +185,8 @@ void rebuildInteractionRows(std::vector<Record>& table, int n,
     const InteractionPair& pair = list[static_cast<size_t>(p)];
     if (pair.first < 0 || pair.first >= n || pair.second < 0 || pair.second >= n) continue;
     table[static_cast<size_t>(pair.first)].neighbors.push_back(pair.second);
-    if (pair.second != pair.first) table[static_cast<size_t>(pair.second)].neighbors.push_back(pair.first);
+    if (pair.second != pair.first)
+      table[static_cast<size_t>(pair.second)].neighbors.push_back(pair.first);
   }
   // Repeated pairs collapse into one edge.
   for (int i = 0; i < n; ++i) {
@@ -171,14 +204,14 @@ void shuffleElementAssociations(std::vector<GeneRecord>& genes, int n) {
   }
 }
 
-#define TAV_INSTANTIATE_NETWORK(Record)                                                       \
-  template int findGene<Record>(std::string_view, const std::vector<Record>&, int);           \
-  template int readInteractions<Record>(std::istream&, std::vector<Record>&, int,             \
-                                        std::string_view, std::ostream&);                     \
-  template int removeLoners<Record>(std::vector<Record>&, int);                               \
-  template int buildTrainingSet<Record>(const std::vector<Record>&, int,                      \
-                                        std::vector<InteractionPair>&, std::ostream&);        \
-  template void rebuildInteractionRows<Record>(std::vector<Record>&, int,                     \
+#define TAV_INSTANTIATE_NETWORK(Record)                                                \
+  template int findGene<Record>(std::string_view, const std::vector<Record>&, int);    \
+  template int readInteractions<Record>(std::istream&, std::vector<Record>&, int,      \
+                                        std::string_view, std::ostream&);              \
+  template int removeLoners<Record>(std::vector<Record>&, int);                        \
+  template int buildTrainingSet<Record>(const std::vector<Record>&, int,               \
+                                        std::vector<InteractionPair>&, std::ostream&); \
+  template void rebuildInteractionRows<Record>(std::vector<Record>&, int,              \
                                                const std::vector<InteractionPair>&, int);
 
 TAV_INSTANTIATE_NETWORK(GeneRecord)

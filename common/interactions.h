@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "random.h"
 #include "records.h"
 
 namespace tav {
@@ -34,8 +35,8 @@ int findElement(std::string_view name, const std::vector<std::string>& seTable, 
 // "protein" (pair finder) or "sequence" (motif pair finders). Returns the
 // number of accepted interactions.
 template <typename Record>
-int readInteractions(std::istream& in, std::vector<Record>& table, int n,
-                     std::string_view listWord, std::ostream& out);
+int readInteractions(std::istream& in, std::vector<Record>& table, int n, std::string_view listWord,
+                     std::ostream& out);
 
 // Removes every record whose interaction count is 0, keeping the order;
 // returns the new length (the vector is shortened too).
@@ -47,12 +48,27 @@ int removeLoners(std::vector<Record>& table, int n);
 // interactions were found. The rest will be ignored." and stops. Returns the
 // list length.
 template <typename Record>
-int buildTrainingSet(const std::vector<Record>& table, int n,
-                     std::vector<InteractionPair>& list, std::ostream& out);
+int buildTrainingSet(const std::vector<Record>& table, int n, std::vector<InteractionPair>& list,
+                     std::ostream& out);
 
 // Fisher-Yates shuffle of the entries, then every second node moves up by one
 // place (the first entry's goes last): degrees are kept, partners redrawn.
 void shuffleInteractions(std::vector<InteractionPair>& list, int n);
+
+// shuffleInteractions in two halves, so that many shuffles can be drawn at
+// once on several threads and applied in order on one. The reordering of one
+// shuffle depends only on its n - 1 draws: `order[j]` is the entry that
+// lands at place j. `moduli[j]` divides by n - j (shuffleModuli).
+struct ShuffleModuli {
+  std::vector<FastModulo> divideBy;  // entry j: n - j
+};
+ShuffleModuli shuffleModuli(int n);
+void drawShuffleOrder(RandomStream& stream, const ShuffleModuli& moduli, int n,
+                      std::vector<int32_t>& order);
+// The same list as shuffleInteractions would leave, given the order drawn
+// from the same draws; `scratch` is working space.
+void applyShuffleOrder(const std::vector<int32_t>& order, std::vector<InteractionPair>& list, int n,
+                       std::vector<InteractionPair>& scratch);
 
 // Makes the rows of the first n records equal to the edges of the list.
 template <typename Record>

@@ -13,8 +13,11 @@ int drawRandom() {
   return static_cast<int>((generatorState >> 16) & 32767u);
 }
 
-void skipRandom(uint64_t count) {
-  // Compose the affine step x -> a*x + c with itself by squaring.
+namespace {
+
+// The state after `count` steps from `state`: the affine step
+// x -> a*x + c composed with itself by squaring.
+uint32_t advance(uint32_t state, uint64_t count) {
   uint32_t mulTotal = 1, addTotal = 0;
   uint32_t mul = 214013u, add = 2531011u;
   while (count > 0) {
@@ -26,7 +29,13 @@ void skipRandom(uint64_t count) {
     mul = mul * mul;
     count >>= 1;
   }
-  generatorState = generatorState * mulTotal + addTotal;
+  return state * mulTotal + addTotal;
 }
+
+}  // namespace
+
+void skipRandom(uint64_t count) { generatorState = advance(generatorState, count); }
+
+RandomStream::RandomStream(uint64_t ahead) : state_(advance(generatorState, ahead)) {}
 
 }  // namespace tav

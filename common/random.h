@@ -21,4 +21,40 @@ int drawRandom();
 // while every later draw stays the same.
 void skipRandom(uint64_t count);
 
+// A private copy of the generator for building a random step ahead of time
+// on another thread: it yields the values the process-wide generator would
+// yield after `ahead` more draws, and leaves that generator alone. Whoever
+// uses it advances the process-wide generator past those draws afterwards
+// (skipRandom), so the sequence stays the one of a single thread.
+class RandomStream {
+ public:
+  explicit RandomStream(uint64_t ahead);
+  int draw() {
+    state_ = state_ * 214013u + 2531011u;
+    return static_cast<int>((state_ >> 16) & 32767u);
+  }
+
+ private:
+  uint32_t state_;
+};
+
+// Exact remainder a % d for a divisor fixed ahead of many divisions (d >= 1,
+// a any 32-bit value) by one multiplication in place of a division; `%` is
+// its plain twin.
+class FastModulo {
+ public:
+  FastModulo() = default;
+  explicit FastModulo(uint32_t divisor) : magic_(~uint64_t{0} / divisor + 1), divisor_(divisor) {}
+  uint32_t operator()(uint32_t a) const {
+    // High 64 bits of the 96-bit product (magic_ * a mod 2^64) * divisor.
+    const uint64_t low = magic_ * a;
+    const uint64_t high = (low >> 32) * divisor_ + (((low & 0xFFFFFFFFu) * divisor_) >> 32);
+    return static_cast<uint32_t>(high >> 32);
+  }
+
+ private:
+  uint64_t magic_ = 0;
+  uint32_t divisor_ = 1;
+};
+
 }  // namespace tav

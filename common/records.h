@@ -49,6 +49,9 @@ using LetterCode = uint32_t;
 struct StrandIndex {
   std::vector<LetterCode> classCodes;  // at most 32 distinct code values
   std::vector<uint64_t> bits;          // classCodes.size() bitsets of `words` words each
+  // When every code fits in four bits (nucleotides): for each motif position
+  // code 0..15, the classes it matches, so a scan needs no per-class test.
+  std::vector<uint32_t> smallMatch;
 };
 
 // Built by indexSequence; `length` is -1 while no index exists. The length,

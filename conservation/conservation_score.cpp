@@ -11,8 +11,18 @@
 #include "motif.h"
 #include "noa_reader.h"
 #include "random.h"
+#include "word_index.h"
 
 namespace tav {
+
+namespace {
+// Letters of decoys drawn ahead of their scoring (16 MB of codes).
+constexpr int kDecoyBatchLetters = 1 << 22;
+// Word indexes kept at once, and the decoys a motif needs for an index to
+// pay for its building.
+constexpr size_t kWordIndexes = 4;
+constexpr int kWordIndexDecoys = 20;
+}  // namespace
 
 int readMotifRecords(std::istream& in, std::vector<MotifRecord>& motifs, std::string_view type) {
   motifs.clear();
@@ -94,16 +104,42 @@ PairMembers collectMembers(const std::vector<OrthologPair>& pairs, int count) {
   return members;
 }
 
-ContingencyTable countMembers(const LetterCode* motif, int length, PairMembers& members) {
-  for (size_t i = 0; i < members.records.size(); ++i) {
-    members.presence[i] = static_cast<uint8_t>(motifOccurs(motif, length, *members.records[i]));
-  }
+namespace {
+
+// The table from a filled presence buffer, pairs in order.
+ContingencyTable tallyPairs(const PairMembers& members, const std::vector<uint8_t>& presence) {
   ContingencyTable table;
   for (size_t p = 0; p < members.firstSlot.size(); ++p) {
-    ++table.n[members.presence[static_cast<size_t>(members.firstSlot[p])]]
-             [members.presence[static_cast<size_t>(members.secondSlot[p])]];
+    ++table.n[presence[static_cast<size_t>(members.firstSlot[p])]]
+             [presence[static_cast<size_t>(members.secondSlot[p])]];
   }
   return table;
+}
+
+// One thread's table: presence goes to the caller's buffer, so several
+// motifs can be counted at once over the same members.
+ContingencyTable countWithBuffer(const LetterCode* motif, int length, const PairMembers& members,
+                                 const WordIndex* words, std::vector<uint8_t>& presence) {
+  if (words != nullptr && words->fill(motif, length, presence))
+    return tallyPairs(members, presence);
+  presence.resize(members.records.size());
+  for (size_t i = 0; i < members.records.size(); ++i) {
+    presence[i] = static_cast<uint8_t>(motifOccurs(motif, length, *members.records[i]));
+  }
+  return tallyPairs(members, presence);
+}
+
+}  // namespace
+
+ContingencyTable countMembers(const LetterCode* motif, int length, PairMembers& members) {
+  // Records are independent: test them on all threads, each into its own slot.
+  const auto records = static_cast<int64_t>(members.records.size());
+#pragma omp parallel for schedule(dynamic, 16)
+  for (int64_t i = 0; i < records; ++i) {
+    members.presence[static_cast<size_t>(i)] =
+        static_cast<uint8_t>(motifOccurs(motif, length, *members.records[static_cast<size_t>(i)]));
+  }
+  return tallyPairs(members, members.presence);
 }
 
 void makeDecoy(LetterCode* motif, int length, int alphabetSize) {
@@ -129,6 +165,34 @@ int scoreAllMotifs(std::vector<MotifRecord>& motifs, int count,
   const int letters = alphabetSize(alphabet);
   std::vector<LetterCode> masks;
   std::vector<LetterCode> decoy;
+  std::vector<LetterCode> decoys;  // a batch of decoys, one after another
+  std::vector<uint8_t> atLeast;    // per decoy of the batch: scored >= the real motif
+  std::vector<uint8_t> presence;
+  // Word indexes of the last few motif lengths (memory stays bounded), and
+  // the lengths that cannot be indexed.
+  std::vector<WordIndex> indexes;
+  std::vector<int> unsuitable;
+  auto wordIndexFor = [&](int length) -> const WordIndex* {
+    for (size_t i = 0; i < indexes.size(); ++i) {
+      if (indexes[i].length() != length) continue;
+      // Most recently used last, so the one dropped is the least recently used.
+      std::rotate(indexes.begin() + static_cast<std::ptrdiff_t>(i),
+                  indexes.begin() + static_cast<std::ptrdiff_t>(i) + 1, indexes.end());
+      return &indexes.back();
+    }
+    if (ndecoy < kWordIndexDecoys ||
+        std::find(unsuitable.begin(), unsuitable.end(), length) != unsuitable.end()) {
+      return nullptr;
+    }
+    if (indexes.size() >= kWordIndexes) indexes.erase(indexes.begin());
+    WordIndex index;
+    if (!index.build(members.records, length, letters)) {
+      unsuitable.push_back(length);
+      return nullptr;
+    }
+    indexes.push_back(std::move(index));
+    return &indexes.back();
+  };
   for (int m = 0; m < count; ++m) {
     MotifRecord& motif = motifs[static_cast<size_t>(m)];
     write(out, ".");
@@ -139,15 +203,39 @@ int scoreAllMotifs(std::vector<MotifRecord>& motifs, int count,
       return m;
     }
     const int length = static_cast<int>(masks.size());
+    const WordIndex* words = wordIndexFor(length);
     // The real motif and its decoys go through the same steps, so a decoy
     // with the real motif's table scores exactly the same and counts.
-    motif.score = contingencyScore(countMembers(masks.data(), length, members));
+    motif.score = contingencyScore(words != nullptr && words->fill(masks.data(), length, presence)
+                                       ? tallyPairs(members, presence)
+                                       : countMembers(masks.data(), length, members));
     motif.pValue = 0.0;
+    // Decoys are drawn in order on this thread, a batch at a time, then
+    // scored on all threads; the p-value grows in decoy order afterwards.
+    const int batch = std::max(1, std::min(ndecoy, kDecoyBatchLetters / std::max(length, 1)));
     decoy = masks;
-    for (int d = 0; d < ndecoy; ++d) {
-      makeDecoy(decoy.data(), length, letters);
-      const double decoyScore = contingencyScore(countMembers(decoy.data(), length, members));
-      if (decoyScore >= motif.score) motif.pValue += 1.0 / ndecoy;
+    for (int first = 0; first < ndecoy; first += batch) {
+      const int size = std::min(batch, ndecoy - first);
+      decoys.resize(static_cast<size_t>(size) * static_cast<size_t>(length));
+      for (int d = 0; d < size; ++d) {
+        makeDecoy(decoy.data(), length, letters);
+        std::copy(decoy.begin(), decoy.end(), decoys.begin() + static_cast<ptrdiff_t>(d) * length);
+      }
+      atLeast.assign(static_cast<size_t>(size), 0);
+#pragma omp parallel
+      {
+        std::vector<uint8_t> presence;
+#pragma omp for schedule(dynamic, 1)
+        for (int d = 0; d < size; ++d) {
+          const LetterCode* codes = decoys.data() + static_cast<ptrdiff_t>(d) * length;
+          const double decoyScore =
+              contingencyScore(countWithBuffer(codes, length, members, words, presence));
+          atLeast[static_cast<size_t>(d)] = decoyScore >= motif.score ? 1 : 0;
+        }
+      }
+      for (int d = 0; d < size; ++d) {
+        if (atLeast[static_cast<size_t>(d)] != 0) motif.pValue += 1.0 / ndecoy;
+      }
     }
   }
   line(out);

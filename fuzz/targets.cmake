@@ -6,12 +6,14 @@ set(TAVRIN_FUZZ_TARGETS
   line_reader=tavrin_common
   fasta=tavrin_common
   interactions=tavrin_common
+  shuffle=tavrin_common
   se_file=tavrin_common
   noa_reader=tavrin_common
   motif=tavrin_common
   jaspar=motif_compare_lib
   ace=motif_compare_lib
   orthologs=conservation_lib
+  word_index=conservation_lib
   motif_records=conservation_lib
   motif_jaspar=motif_formats_lib
   motif_pfm=motif_formats_lib

@@ -1,6 +1,7 @@
 #include "optimisation.h"
 
 #include <algorithm>
+#include <sstream>
 
 #include "console.h"
 
@@ -28,8 +29,8 @@ struct Change {
 // faces.
 struct Side {
   PositionCodes scan;
-  int64_t weight = 0;               // observations whose first side holds the motif
-  std::vector<int64_t> facing;      // per record: observations facing a holder
+  int64_t weight = 0;           // observations whose first side holds the motif
+  std::vector<int64_t> facing;  // per record: observations facing a holder
 };
 
 void describe(const ClimbTables& tables, const MaskMotif& motif, Side& side) {
@@ -41,15 +42,16 @@ void describe(const ClimbTables& tables, const MaskMotif& motif, Side& side) {
   for (size_t v = 0; v < n; ++v) {
     if (side.scan.present[v] == 0) continue;
     side.weight += obs.degree(static_cast<int32_t>(v));
-    for (uint32_t q = obs.offsets[v]; q < obs.offsets[v + 1]; ++q) ++side.facing[static_cast<size_t>(obs.partners[q])];
+    for (uint32_t q = obs.offsets[v]; q < obs.offsets[v + 1]; ++q)
+      ++side.facing[static_cast<size_t>(obs.partners[q])];
   }
 }
 
 // Every candidate (position i, set s) of one motif against the fixed other
 // motif; `second` says which motif of the pair is changing, so that the table
 // keeps its orientation.
-void scanAgainst(const ClimbTables& tables, const MaskMotif& motif, const Side& changing, const Side& fixed,
-                 bool second, double& best, Change& change) {
+void scanAgainst(const ClimbTables& tables, const MaskMotif& motif, const Side& changing,
+                 const Side& fixed, bool second, double& best, Change& change) {
   const Observations& obs = tables.observations;
   const int64_t total = obs.total();
   const size_t n = tables.records.size();
@@ -63,8 +65,9 @@ void scanAgainst(const ClimbTables& tables, const MaskMotif& motif, const Side& 
         weight += obs.degree(static_cast<int32_t>(r));
         both += fixed.facing[r];
       }
-      const double x = second ? mutualInformation(countsFromMargins(total, fixed.weight, weight, both))
-                              : mutualInformation(countsFromMargins(total, weight, fixed.weight, both));
+      const double x =
+          second ? mutualInformation(countsFromMargins(total, fixed.weight, weight, both))
+                 : mutualInformation(countsFromMargins(total, weight, fixed.weight, both));
       if (x > best) {
         best = x;
         change = Change{second, static_cast<int>(i), s};
@@ -91,7 +94,8 @@ void scanHomoValue(const ClimbTables& tables, const MaskMotif& motif, double& be
       for (size_t v = 0; v < n; ++v) {
         if (present[v] == 0) continue;
         weight += obs.degree(static_cast<int32_t>(v));
-        for (uint32_t q = obs.offsets[v]; q < obs.offsets[v + 1]; ++q) both += present[static_cast<size_t>(obs.partners[q])];
+        for (uint32_t q = obs.offsets[v]; q < obs.offsets[v + 1]; ++q)
+          both += present[static_cast<size_t>(obs.partners[q])];
       }
       const double x = mutualInformation(countsFromMargins(total, weight, weight, both));
       if (x > best) {
@@ -169,38 +173,62 @@ bool extendMotif(ClimbTables& tables, std::vector<MaskMotif>& store, MotifPair& 
   return false;
 }
 
+namespace {
+
+void optimizePair(ClimbTables& tables, std::vector<MaskMotif>& store, MotifPair& pair, int k,
+                  int maxLength, std::vector<MaskMotif>& backups, std::ostream& out) {
+  line(out, "Optimizing motif pair no. ", k + 1);
+  line(out);
+  refinePair(tables, store, pair, out);
+  auto shortEnough = [&](int32_t motif) {
+    return store[static_cast<size_t>(motif)].length() < maxLength;
+  };
+  bool grown = true;
+  while (grown) {
+    grown = false;
+    if (tables.variant == MotifFinderVariant::HomoValue) {
+      for (MotifEnd end : {MotifEnd::Front, MotifEnd::Back}) {
+        if (shortEnough(pair.first))
+          grown = extendMotif(tables, store, pair, false, end, backups, out) || grown;
+      }
+      continue;
+    }
+    struct Attempt {
+      bool second;
+      MotifEnd end;
+    };
+    for (Attempt attempt : {Attempt{false, MotifEnd::Front}, Attempt{true, MotifEnd::Front},
+                            Attempt{false, MotifEnd::Back}, Attempt{true, MotifEnd::Back}}) {
+      if (shortEnough(attempt.second ? pair.second : pair.first)) {
+        grown =
+            extendMotif(tables, store, pair, attempt.second, attempt.end, backups, out) || grown;
+      }
+    }
+  }
+  line(out, "Optimized MI = ", pair.mutualInformation);
+  line(out);
+}
+
+}  // namespace
+
 int optimizeMotifPairs(ClimbTables& tables, std::vector<MaskMotif>& store,
                        std::vector<MotifPair>& queue, int n, int maxLength, std::ostream& out) {
   n = std::clamp(n, 0, static_cast<int>(queue.size()));
-  std::vector<MaskMotif> backups(2);
-  for (int k = 0; k < n; ++k) {
-    MotifPair& pair = queue[static_cast<size_t>(k)];
-    line(out, "Optimizing motif pair no. ", k + 1);
-    line(out);
-    refinePair(tables, store, pair, out);
-    auto shortEnough = [&](int32_t motif) { return store[static_cast<size_t>(motif)].length() < maxLength; };
-    bool grown = true;
-    while (grown) {
-      grown = false;
-      if (tables.variant == MotifFinderVariant::HomoValue) {
-        for (MotifEnd end : {MotifEnd::Front, MotifEnd::Back}) {
-          if (shortEnough(pair.first)) grown = extendMotif(tables, store, pair, false, end, backups, out) || grown;
-        }
-        continue;
-      }
-      struct Attempt {
-        bool second;
-        MotifEnd end;
-      };
-      for (Attempt attempt : {Attempt{false, MotifEnd::Front}, Attempt{true, MotifEnd::Front},
-                              Attempt{false, MotifEnd::Back}, Attempt{true, MotifEnd::Back}}) {
-        if (shortEnough(attempt.second ? pair.second : pair.first)) {
-          grown = extendMotif(tables, store, pair, attempt.second, attempt.end, backups, out) || grown;
-        }
-      }
+  // Each pair owns its two motifs of the store, so pairs climb on all threads
+  // (each thread with its own copy of the tables' scan scratch); their lines
+  // are printed in queue order.
+#pragma omp parallel if (n > 1)
+  {
+    ClimbTables local = tables;
+    std::vector<MaskMotif> backups(2);
+    std::ostringstream text;
+#pragma omp for ordered schedule(dynamic, 1)
+    for (int k = 0; k < n; ++k) {
+      text.str("");
+      optimizePair(local, store, queue[static_cast<size_t>(k)], k, maxLength, backups, text);
+#pragma omp ordered
+      write(out, text.str());
     }
-    line(out, "Optimized MI = ", pair.mutualInformation);
-    line(out);
   }
   return n;
 }
@@ -221,7 +249,8 @@ std::vector<SeOutputPair> collectOutputPairs(const std::vector<SequenceRecord>& 
   auto presenceOf = [&records](const MaskMotif& motif) {
     std::vector<uint8_t> present(records.size(), 0);
     for (size_t r = 0; r < records.size(); ++r) {
-      present[r] = static_cast<uint8_t>(motifOccurs(motif.sets.data(), motif.length(), records[r]) != 0);
+      present[r] =
+          static_cast<uint8_t>(motifOccurs(motif.sets.data(), motif.length(), records[r]) != 0);
     }
     return present;
   };

@@ -13,6 +13,9 @@ namespace tav {
 
 namespace {
 
+// Running pairs from which a network's scoring is split across threads.
+constexpr int64_t kThreadedPairs = 64;
+
 // Scores pairs over the current state of the work list. The fast form keeps
 // per-gene partner lists that are refilled after each shuffle (degrees do
 // not change, so the row and column counts of every pair stay too).
@@ -40,6 +43,18 @@ class WorkScorer {
     } else {
       index_.build(genes_, n_, work_, count_);
     }
+  }
+
+  // Only the fast form scores pairs on several threads at once (the plain
+  // one sets the genes' presence fields).
+  bool threadSafe() const { return path_ != ScoringPath::Plain; }
+
+  // Fast form with the caller's mark buffer (n entries, all zero between calls).
+  double score(const PairRecord& p, std::vector<uint8_t>& mark) const {
+    const auto a = static_cast<size_t>(p.first);
+    const auto b = static_cast<size_t>(p.second);
+    return mutualInformation(
+        indexCounts(index_, carriers_[a], degree_[a], carriers_[b], degree_[b], mark));
   }
 
   double score(const PairRecord& p) {
@@ -113,12 +128,28 @@ void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairReco
       shuffleInteractions(work, count);
       scorer.refresh();
     }
-    for (size_t i : running) {
+    // Pairs are independent and each sums its own tallies in network order;
+    // the shuffle itself stays on one thread. Few pairs are not worth the
+    // threads' start and wait.
+    auto tally = [&](size_t i, double h) {
       SlotStats& stats = pairs[i].slots[static_cast<size_t>(slot)];
-      const double h = scorer.score(pairs[i]);
       if (h >= stats.observed) stats.pValue += 1;
       stats.mean += h;
       stats.meanSquare += h * h;
+    };
+    const auto runningCount = static_cast<int64_t>(running.size());
+    if (scorer.threadSafe() && runningCount >= kThreadedPairs) {
+#pragma omp parallel
+      {
+        std::vector<uint8_t> mark(static_cast<size_t>(std::max(n, 0)), 0);
+#pragma omp for schedule(dynamic, 4)
+        for (int64_t r = 0; r < runningCount; ++r) {
+          const size_t i = running[static_cast<size_t>(r)];
+          tally(i, scorer.score(pairs[i], mark));
+        }
+      }
+    } else {
+      for (size_t i : running) tally(i, scorer.score(pairs[i]));
     }
     const long long f = (100LL * k) / shuffles;
     if (f > last) {

@@ -1,0 +1,199 @@
+#!/usr/bin/env python3
+"""Deterministic scale inputs for the running-time benchmarks.
+
+Usage: bench/make_inputs.py OUTPUT_DIR [SCALE]
+
+Writes, for every program, inputs at the sizes of the README's running-time
+table (SCALE < 1 shrinks the counts for a quick try). The same seed always
+gives the same bytes, so the outputs' md5 sums can be compared between builds.
+
+  tavrin_n/    8000 promoters x 500 bases, 29728 interactions (heavy-tailed),
+               a planted motif pair on 600 interactions
+  tavrin/      12583 genes, 30000 interactions, an SE file of 2082 elements
+               (protein domains and motifs), one planted element pair
+  vantor_n/    two organisms of 1440 promoters x 500 bases, the ortholog table,
+               100 motifs (five planted words kept in 70% of orthologs)
+  vantor_p/    the same for proteins (300 residues), 100 protein motifs
+  simvale/     10000 query motifs and 10000 JASPAR count matrices
+"""
+import os
+import random
+import sys
+
+BASES = "ACGT"
+RESIDUES = "ARNDCQEGHILKMFPSTWYV"
+COMPLEMENT = {"A": "T", "C": "G", "G": "C", "T": "A"}
+
+
+def revcomp(word):
+    return "".join(COMPLEMENT[c] for c in reversed(word))
+
+
+def write_fasta(path, entries, width=80):
+    with open(path, "w") as f:
+        for name, seq in entries:
+            f.write(">" + name + "\n")
+            for i in range(0, len(seq), width):
+                f.write(seq[i:i + width] + "\n")
+
+
+def plant(seq, word, rnd):
+    at = rnd.randrange(0, len(seq) - len(word))
+    return seq[:at] + word + seq[at + len(word):]
+
+
+def heavy_tailed_network(rnd, nodes, edges):
+    """Preferential attachment: a few hubs, many genes of degree 1 or 2."""
+    targets = [0, 1]
+    seen = {(0, 1)}
+    pairs = [(0, 1)]
+    while len(pairs) < edges:
+        u = rnd.randrange(nodes)
+        v = rnd.choice(targets) if rnd.random() < 0.7 else rnd.randrange(nodes)
+        if u == v:
+            continue
+        key = (min(u, v), max(u, v))
+        if key in seen:
+            continue
+        seen.add(key)
+        pairs.append((u, v))
+        targets.extend((u, v))
+    return pairs
+
+
+def random_motif(rnd, alphabet, length, degenerate):
+    text = ""
+    for _ in range(length):
+        if rnd.random() < degenerate:
+            text += "[" + "".join(sorted(rnd.sample(alphabet, 2))) + "]"
+        else:
+            text += rnd.choice(alphabet)
+    return text
+
+
+def tavrin_n(out, rnd, scale):
+    genes = int(8000 * scale)
+    edges = int(29728 * scale)
+    names = ["G%05d" % i for i in range(genes)]
+    seqs = ["".join(rnd.choice(BASES) for _ in range(500)) for _ in range(genes)]
+    pairs = heavy_tailed_network(rnd, genes, edges)
+    for u, v in rnd.sample(pairs, min(600, len(pairs))):
+        seqs[u] = plant(seqs[u], "TGACTCA" if rnd.random() < 0.5 else revcomp("TGACTCA"), rnd)
+        seqs[v] = plant(seqs[v], "CACGTG", rnd)
+    write_fasta(os.path.join(out, "promoters.fa"), zip(names, seqs))
+    with open(os.path.join(out, "interactions.tab"), "w") as f:
+        for u, v in pairs:
+            f.write("%s\t%s\n" % (names[u], names[v]))
+
+
+def tavrin(out, rnd, scale):
+    genes = int(12583 * scale)
+    edges = int(30000 * scale)
+    elements = int(2082 * scale)
+    names = ["P%05d" % i for i in range(genes)]
+    write_fasta(os.path.join(out, "genes.fa"),
+                ((n, "".join(rnd.choice(RESIDUES) for _ in range(60))) for n in names))
+    pairs = heavy_tailed_network(rnd, genes, edges)
+    with open(os.path.join(out, "interactions.tab"), "w") as f:
+        for u, v in pairs:
+            f.write("%s\t%s\n" % (names[u], names[v]))
+    # Domains (PFnnnnn) and protein motifs (~...): popular ones on many genes,
+    # most on a handful (a heavy tail).
+    element_names = []
+    for e in range(elements):
+        if e % 3 == 2:
+            element_names.append("~" + random_motif(rnd, RESIDUES, 5, 0.0))
+        else:
+            element_names.append("PF%05d" % e)
+    carriers = {}
+    for e, name in enumerate(element_names):
+        count = max(2, int(genes * 0.05 / (1 + e) ** 0.7))
+        carriers[name] = rnd.sample(range(genes), min(count, genes))
+    planted = rnd.sample(pairs, min(300, len(pairs)))
+    carriers[element_names[0]] += [u for u, _ in planted]
+    carriers[element_names[1]] += [v for _, v in planted]
+    with open(os.path.join(out, "elements.se"), "w") as f:
+        f.write("$Gene\tMethod\tMotif\tStatus\n")
+        for name in element_names:
+            for g in sorted(set(carriers[name])):
+                f.write("%s\tHMM\t%s\tT\n" % (names[g], name))
+
+
+def mutate(seq, rnd, alphabet, rate):
+    return "".join(rnd.choice(alphabet) if rnd.random() < rate else c for c in seq)
+
+
+def vantor(out, rnd, scale, protein):
+    pairs = int(1440 * scale)
+    alphabet = RESIDUES if protein else BASES
+    length = 300 if protein else 500
+    words = (["WKDHCF", "PGRMYE", "LVNQTA", "CHWPKD", "RYMEGS"] if protein else
+             ["TGACTCA", "CACGTG", "GATAAG", "TAATTG", "CAGCTGC"])
+    first, second = [], []
+    for i in range(pairs):
+        a = "".join(rnd.choice(alphabet) for _ in range(length))
+        for w in words:
+            if rnd.random() < 0.3:
+                a = plant(a, w, rnd)
+        b = mutate(a, rnd, alphabet, 0.15)
+        for w in words:
+            if w in a and rnd.random() < 0.7:
+                b = plant(b, w, rnd)
+        first.append(("O1_%05d" % i, a))
+        second.append(("O2_%05d" % i, b))
+    write_fasta(os.path.join(out, "organism1.fa"), first)
+    write_fasta(os.path.join(out, "organism2.fa"), second)
+    with open(os.path.join(out, "orthologs.tab"), "w") as f:
+        f.write("Organism1\tOrganism2\n")
+        for (a, _), (b, _) in zip(first, second):
+            f.write("%s\t%s\n" % (a, b))
+    kind = "PMOTIF" if protein else "5'MOTIF"
+    mark = "~" if protein else "@"
+    with open(os.path.join(out, "motifs.noa"), "w") as f:
+        f.write("SequenceElementType\n")
+        for w in words:
+            f.write("%s%s = %s\n" % (mark, w, kind))
+        for _ in range(95):
+            motif = random_motif(rnd, alphabet, rnd.randint(6, 8), 0.15)
+            f.write("%s%s = %s\n" % (mark, motif, kind))
+
+
+def simvale(out, rnd, scale):
+    queries = int(10000 * scale)
+    matrices = int(10000 * scale)
+    with open(os.path.join(out, "motifs.noa"), "w") as f:
+        f.write("SequenceElementType\n")
+        for _ in range(queries):
+            f.write("@%s = 5'MOTIF\n" % random_motif(rnd, BASES, rnd.randint(6, 10), 0.2))
+    with open(os.path.join(out, "collection.jaspar"), "w") as f:
+        for m in range(matrices):
+            width = rnd.randint(6, 16)
+            columns = []
+            for _ in range(width):
+                favoured = rnd.randrange(4)
+                counts = [rnd.randint(0, 4) for _ in range(4)]
+                counts[favoured] += rnd.randint(5, 20)
+                columns.append(counts)
+            f.write(">MB%05d.1 factor_%d\n" % (m, m))
+            for row, letter in enumerate("ACGT"):
+                f.write("%s  [%s ]\n" % (letter, " ".join("%2d" % c[row] for c in columns)))
+
+
+def main():
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    root = sys.argv[1]
+    scale = float(sys.argv[2]) if len(sys.argv) > 2 else 1.0
+    jobs = [("tavrin_n", lambda d, r: tavrin_n(d, r, scale)),
+            ("tavrin", lambda d, r: tavrin(d, r, scale)),
+            ("vantor_n", lambda d, r: vantor(d, r, scale, False)),
+            ("vantor_p", lambda d, r: vantor(d, r, scale, True)),
+            ("simvale", lambda d, r: simvale(d, r, scale))]
+    for seed, (name, make) in enumerate(jobs, start=11):
+        folder = os.path.join(root, name)
+        os.makedirs(folder, exist_ok=True)
+        make(folder, random.Random(seed))
+
+
+if __name__ == "__main__":
+    main()
