@@ -125,22 +125,7 @@ Alignment simvaleAlignment(const MotifMatrix& query, const MotifMatrix& referenc
 }
 
 double simvaleScore(const MotifMatrix& query, const MotifMatrix& reference, bool bothStrands) {
-  const int l1 = query.columns;
-  const int l2 = reference.columns;
-  if (!scorable(l1) || !scorable(l2)) return 0.0;
-  FrequencyMatrix first;
-  FrequencyMatrix second;
-  countsToFrequencies(query, first);
-  countsToFrequencies(reference, second);
-  ColumnInfo firstInfo[kMatrixColumns];
-  ColumnInfo secondInfo[kMatrixColumns];
-  computeColumnInfo(first, l1, firstInfo);
-  computeColumnInfo(second, l2, secondInfo);
-  const double forward = bestAlignmentCorrelation(first, firstInfo, l1, second, secondInfo, l2);
-  if (!bothStrands) return forward;
-  reverseComplement(first, l1, firstInfo);
-  const double reverse = bestAlignmentCorrelation(first, firstInfo, l1, second, secondInfo, l2);
-  return reverse > forward ? reverse : forward;
+  return simvaleAlignment(query, reference, bothStrands).score;
 }
 
 double simvaleScore(const FrequencyMatrix& first, int firstColumns, const FrequencyMatrix& second,
