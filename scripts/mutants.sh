@@ -49,6 +49,12 @@ sync_tree() {
   mkdir -p "$work/src"
   (cd "$top" && git ls-files -co --exclude-standard | grep -v -E '^(build[^/]*|demo-out)/') |
     while IFS= read -r f; do
+      if [ -L "$top/$f" ]; then
+        # Links stay links (a golden case writes through one to /dev/full).
+        mkdir -p "$work/src/$(dirname "$f")"
+        ln -sfn "$(readlink "$top/$f")" "$work/src/$f"
+        continue
+      fi
       [ -f "$top/$f" ] || continue
       if ! cmp -s "$top/$f" "$work/src/$f"; then
         mkdir -p "$work/src/$(dirname "$f")"
