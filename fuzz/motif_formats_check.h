@@ -66,4 +66,20 @@ inline void checkMotifs(bool ok, const std::vector<CountMotif>& motifs, const st
   }
 }
 
+using MotifReader = bool (*)(std::istream&, std::string_view, const ReadParameters&,
+                             std::vector<CountMotif>&, std::string&);
+
+// The whole body of a reader's target: read, check what came out, and let the
+// format detection look at the same bytes.
+inline int fuzzReader(MotifReader reader, const uint8_t* data, size_t size) {
+  std::istringstream in{std::string(asText(data, size))};
+  std::vector<CountMotif> motifs;
+  std::string error;
+  const bool ok = reader(in, "in", ReadParameters{}, motifs, error);
+  checkMotifs(ok, motifs, error, "in");
+  std::istringstream again{std::string(asText(data, size))};
+  detectFileFormat(again);
+  return 0;
+}
+
 }  // namespace tav::fuzz
