@@ -145,18 +145,58 @@ void shuffleInteractions(std::vector<InteractionPair>& list, int n) {
 
 ShuffleModuli shuffleModuli(int n) {
   ShuffleModuli moduli;
-  for (int j = 0; j < n - 1; ++j) moduli.divideBy.emplace_back(static_cast<uint32_t>(n - j));
+  moduli.n = std::max(n, 0);
+  for (int j = 0; j < n - 1; ++j) {
+    const auto d = static_cast<uint32_t>(n - j);
+    moduli.divisor.push_back(d);
+    if (static_cast<uint32_t>(n) <= kSmallModuloLimit) {
+      moduli.magic.push_back(smallModuloMagic(d));
+    } else {
+      moduli.divideBy.emplace_back(d);
+    }
+  }
   return moduli;
+}
+
+namespace {
+
+// values[j] %= divisor[j] over the whole vector (draws are below 2^15).
+__attribute__((target_clones("avx2", "default"))) void reduceSmall(uint32_t* values,
+                                                                   const uint32_t* magic,
+                                                                   const uint32_t* divisor,
+                                                                   size_t count) {
+  for (size_t j = 0; j < count; ++j) values[j] = smallModulo(values[j], magic[j], divisor[j]);
+}
+
+}  // namespace
+
+void drawShuffleOffsets(RandomStream& stream, const ShuffleModuli& moduli,
+                        std::vector<uint32_t>& offsets) {
+  const size_t draws = moduli.divisor.size();
+  offsets.resize(draws);
+  stream.drawMany(offsets.data(), draws);
+  if (moduli.magic.size() == draws) {
+    reduceSmall(offsets.data(), moduli.magic.data(), moduli.divisor.data(), draws);
+  } else {
+    for (size_t j = 0; j < draws; ++j) offsets[j] = moduli.divideBy[j](offsets[j]);
+  }
+}
+
+void shuffleWithOffsets(std::vector<InteractionPair>& list, int n,
+                        const std::vector<uint32_t>& offsets) {
+  shuffleWithOffsets(list, n, offsets, [](const InteractionPair&) {});
 }
 
 void drawShuffleOrder(RandomStream& stream, const ShuffleModuli& moduli, int n,
                       std::vector<int32_t>& order) {
+  n = std::min(n, moduli.n);
   order.resize(static_cast<size_t>(std::max(n, 0)));
   for (int j = 0; j < n; ++j) order[static_cast<size_t>(j)] = j;
+  std::vector<uint32_t> offsets;
+  drawShuffleOffsets(stream, moduli, offsets);
   for (int j = 0; j < n - 1; ++j) {
-    const auto r = static_cast<int>(
-        moduli.divideBy[static_cast<size_t>(j)](static_cast<uint32_t>(stream.draw())));
-    std::swap(order[static_cast<size_t>(j)], order[static_cast<size_t>(j + r)]);
+    std::swap(order[static_cast<size_t>(j)],
+              order[static_cast<size_t>(j) + offsets[static_cast<size_t>(j)]]);
   }
 }
 

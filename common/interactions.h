@@ -5,6 +5,7 @@
 // (GeneRecord in the pair finder, SequenceRecord in the motif pair finders).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <istream>
 #include <ostream>
@@ -55,14 +56,51 @@ int buildTrainingSet(const std::vector<Record>& table, int n, std::vector<Intera
 // place (the first entry's goes last): degrees are kept, partners redrawn.
 void shuffleInteractions(std::vector<InteractionPair>& list, int n);
 
-// shuffleInteractions in two halves, so that many shuffles can be drawn at
-// once on several threads and applied in order on one. The reordering of one
-// shuffle depends only on its n - 1 draws: `order[j]` is the entry that
-// lands at place j. `moduli[j]` divides by n - j (shuffleModuli).
+// shuffleInteractions in halves, so that the draws can be made ahead (on
+// other threads, from copies of the generator) and the list changed in
+// order on one. The swaps of one shuffle depend only on its n - 1 draws:
+// offsets[j] = draw j % (n - j), the place j swaps with is j + offsets[j].
 struct ShuffleModuli {
-  std::vector<FastModulo> divideBy;  // entry j: n - j
+  int n = 0;
+  std::vector<uint32_t> divisor;     // entry j: n - j
+  std::vector<uint32_t> magic;       // smallModuloMagic(n - j), for n up to kSmallModuloLimit
+  std::vector<FastModulo> divideBy;  // entry j: n - j, for longer lists
 };
 ShuffleModuli shuffleModuli(int n);
+// The offsets of one shuffle of an n-entry list from the next n - 1 draws
+// of `stream`; `moduli` is shuffleModuli(n).
+void drawShuffleOffsets(RandomStream& stream, const ShuffleModuli& moduli,
+                        std::vector<uint32_t>& offsets);
+// The same list as shuffleInteractions would leave, given the offsets drawn
+// from the same draws. `visit` sees every entry of the new list once, in
+// place order, as soon as it is final: a pass over the new list rides on
+// the shuffle's own instead of reading the list again.
+template <typename Visit>
+void shuffleWithOffsets(std::vector<InteractionPair>& list, int n,
+                        const std::vector<uint32_t>& offsets, Visit&& visit) {
+  n = std::min({n, static_cast<int>(list.size()), static_cast<int>(offsets.size()) + 1});
+  if (n <= 0) return;
+  InteractionPair* entries = list.data();
+  // Place j is final once swap j is done; its second node is then the one
+  // of place j + 1 after swap j + 1 (the first place's goes last).
+  if (n >= 2) std::swap(entries[0], entries[offsets[0]]);
+  const int32_t firstSecond = entries[0].second;
+  for (int j = 1; j < n - 1; ++j) {
+    std::swap(entries[j], entries[j + static_cast<int>(offsets[static_cast<size_t>(j)])]);
+    entries[j - 1].second = entries[j].second;
+    visit(entries[j - 1]);
+  }
+  if (n >= 2) {
+    entries[n - 2].second = entries[n - 1].second;
+    visit(entries[n - 2]);
+  }
+  entries[n - 1].second = firstSecond;
+  visit(entries[n - 1]);
+}
+void shuffleWithOffsets(std::vector<InteractionPair>& list, int n,
+                        const std::vector<uint32_t>& offsets);
+// The reordering of one shuffle: `order[j]` is the entry that lands at place
+// j before the second nodes move up.
 void drawShuffleOrder(RandomStream& stream, const ShuffleModuli& moduli, int n,
                       std::vector<int32_t>& order);
 // The same list as shuffleInteractions would leave, given the order drawn

@@ -3,6 +3,7 @@
 // seed on any platform (the C library's rand differs between platforms).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace tav {
@@ -33,6 +34,9 @@ class RandomStream {
     state_ = state_ * 214013u + 2531011u;
     return static_cast<int>((state_ >> 16) & 32767u);
   }
+  // The next `count` draws into `values`, as `count` calls of draw() would
+  // give them, computed several at a time (the plain twin is draw()).
+  void drawMany(uint32_t* values, size_t count);
 
  private:
   uint32_t state_;
@@ -56,5 +60,14 @@ class FastModulo {
   uint64_t magic_ = 0;
   uint32_t divisor_ = 1;
 };
+
+// The same for 16-bit operands (a < 2^16, 1 <= d <= 2^16) in 32-bit
+// arithmetic, so a loop of them runs in vector registers: exact for every
+// such pair. `magic` is smallModuloMagic(d).
+inline uint32_t smallModuloMagic(uint32_t divisor) { return 0xFFFFFFFFu / divisor + 1; }
+inline uint32_t smallModulo(uint32_t a, uint32_t magic, uint32_t divisor) {
+  return static_cast<uint32_t>((uint64_t{magic * a} * divisor) >> 32);
+}
+inline constexpr uint32_t kSmallModuloLimit = 65536;
 
 }  // namespace tav

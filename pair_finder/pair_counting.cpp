@@ -1,6 +1,7 @@
 #include "pair_counting.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace tav {
@@ -146,6 +147,34 @@ int64_t crossCount(const EdgeIndex& index, const std::vector<int32_t>& carriersA
     if (g < limit) mark[static_cast<size_t>(g)] = 0;
   }
   return both;
+}
+
+PairMasks pairMasks(const std::vector<GeneRecord>& genes, int n,
+                    const std::vector<std::pair<int32_t, int32_t>>& pairs) {
+  PairMasks masks;
+  n = std::max(n, 0);
+  masks.genes.resize(static_cast<size_t>(n));
+  masks.anyPair.assign(static_cast<size_t>(n), 0);
+  const size_t used = std::min(pairs.size(), static_cast<size_t>(kMaskedPairs));
+  for (int g = 0; g < n; ++g) {
+    const GeneRecord& gene = genes[static_cast<size_t>(g)];
+    if (gene.excluded) continue;
+    GeneMasks& m = masks.genes[static_cast<size_t>(g)];
+    for (size_t i = 0; i < used; ++i) {
+      if (gene.hasElement(pairs[i].first)) m.first |= uint64_t{1} << i;
+      if (gene.hasElement(pairs[i].second)) m.second |= uint64_t{1} << i;
+    }
+    masks.anyPair[static_cast<size_t>(g)] = (m.first | m.second) != 0 ? 1 : 0;
+  }
+  return masks;
+}
+
+void maskedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair>& list, int count,
+                       int64_t* both) {
+  for (int i = 0; i < count; ++i) {
+    addMaskedEntry(masks, list[static_cast<size_t>(i)].first, list[static_cast<size_t>(i)].second,
+                   both);
+  }
 }
 
 PairCounts indexCounts(const EdgeIndex& index, const std::vector<int32_t>& carriersA,

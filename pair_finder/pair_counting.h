@@ -3,7 +3,9 @@
 // structures count them without walking the whole list once per pair.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "pair_record.h"
@@ -54,6 +56,45 @@ int64_t elementDegree(const EdgeIndex& index, const std::vector<int32_t>& carrie
 int64_t crossCount(const EdgeIndex& index, const std::vector<int32_t>& carriersA, int64_t degreeA,
                    const std::vector<int32_t>& carriersB, int64_t degreeB,
                    std::vector<uint8_t>& mark);
+
+// Per-gene bits of up to 64 element pairs: bit i of `first` is set when the
+// gene carries the first element of pair i, of `second` when it carries the
+// second. Few pairs are counted together in one pass over the list this way.
+struct GeneMasks {
+  uint64_t first = 0;
+  uint64_t second = 0;
+};
+inline constexpr int kMaskedPairs = 64;
+
+struct PairMasks {
+  std::vector<GeneMasks> genes;  // one per gene
+  std::vector<uint8_t> anyPair;   // 1 when the gene carries an element of some pair
+};
+
+// Masks of the first n genes for `pairs` (at most kMaskedPairs are used);
+// excluded genes carry nothing.
+PairMasks pairMasks(const std::vector<GeneRecord>& genes, int n,
+                    const std::vector<std::pair<int32_t, int32_t>>& pairs);
+
+// Adds entry (x, y)'s observations to both[]; see maskedCrossCounts.
+inline void addMaskedEntry(const PairMasks& masks, int32_t first, int32_t second, int64_t* both) {
+  const auto x = static_cast<uint32_t>(first);
+  const auto y = static_cast<uint32_t>(second);
+  // Most entries touch no pair at all: a byte per gene, small enough to
+  // stay in the nearest cache, says so before the masks are read.
+  if ((masks.anyPair[x] & masks.anyPair[y]) == 0) return;
+  const GeneMasks* m = masks.genes.data();
+  uint64_t one = m[x].first & m[y].second;
+  uint64_t other = m[y].first & m[x].second;
+  for (; one != 0; one &= one - 1) ++both[std::countr_zero(one)];
+  for (; other != 0; other &= other - 1) ++both[std::countr_zero(other)];
+}
+
+// For every pair i of the masks, adds to both[i] what crossCount gives for
+// it over `count` entries of `list`, every entry usable (both genes below
+// the masks' size and not excluded). `both` has kMaskedPairs entries.
+void maskedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair>& list, int count,
+                       int64_t* both);
 
 // The full table of elements a and b from the index.
 PairCounts indexCounts(const EdgeIndex& index, const std::vector<int32_t>& carriersA,

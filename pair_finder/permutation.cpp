@@ -16,13 +16,15 @@ namespace {
 // Running pairs from which a network's scoring is split across threads.
 constexpr int64_t kThreadedPairs = 64;
 
-// Scores pairs over the current state of the work list. The fast form keeps
-// per-gene partner lists that are refilled after each shuffle (degrees do
-// not change, so the row and column counts of every pair stay too).
+// Scores the running pairs over the current state of the work list. Row and
+// column counts of every pair are fixed by the genes' degrees, which no
+// shuffle changes, so only the pairs' joint counts are counted per network:
+// for up to kMaskedPairs pairs in one pass over the list with per-gene bit
+// masks, for more from per-gene partner lists refilled after each shuffle.
 class WorkScorer {
  public:
   WorkScorer(std::vector<GeneRecord>& genes, int n, const std::vector<PairRecord>& pairs,
-             const std::vector<InteractionPair>& work, int count, ScoringPath path)
+             std::vector<InteractionPair>& work, int count, ScoringPath path)
       : genes_(genes), n_(n), work_(work), count_(count), path_(path) {
     if (path_ == ScoringPath::Plain) return;
     int limit = 0;
@@ -36,19 +38,65 @@ class WorkScorer {
   }
 
   // The work list has been shuffled.
-  void refresh() {
-    if (path_ == ScoringPath::Plain) return;
-    if (index_.allUsable()) {
-      index_.refill(work_, count_);
-    } else {
-      index_.build(genes_, n_, work_, count_);
+  void shuffled() { stale_ = true; }
+
+  double score(const PairRecord& p) {
+    if (path_ == ScoringPath::Plain) {
+      setPresenceA(genes_, n_, p.first);
+      setPresenceB(genes_, n_, p.second);
+      return pairScore(genes_, n_, work_, count_);
+    }
+    refresh();
+    return score(p, mark_);
+  }
+
+  // Shuffles the work list by `offsets` and sets scores[r] to the score of
+  // pairs[running[r]] on the new list.
+  void shuffleAndScore(const std::vector<uint32_t>& offsets, const std::vector<PairRecord>& pairs,
+                       const std::vector<size_t>& running, std::vector<double>& scores) {
+    stale_ = true;
+    if (!masked(pairs, running)) {
+      shuffleWithOffsets(work_, count_, offsets);
+      scoreRunning(pairs, running, scores);
+      return;
+    }
+    int64_t both[kMaskedPairs] = {};
+    shuffleWithOffsets(work_, count_, offsets);
+    maskedCrossCounts(masks_, work_, count_, both);
+    scores.resize(running.size());
+    for (size_t r = 0; r < running.size(); ++r) {
+      const PairRecord& p = pairs[running[r]];
+      PairCounts counts;
+      counts.both = both[r];
+      counts.rowPresent = degree_[static_cast<size_t>(p.first)];
+      counts.columnPresent = degree_[static_cast<size_t>(p.second)];
+      counts.observations = index_.observations();
+      scores[r] = mutualInformation(counts);
     }
   }
 
-  // Only the fast form scores pairs on several threads at once (the plain
-  // one sets the genes' presence fields).
-  bool threadSafe() const { return path_ != ScoringPath::Plain; }
+  // scores[r] = score of pairs[running[r]].
+  void scoreRunning(const std::vector<PairRecord>& pairs, const std::vector<size_t>& running,
+                    std::vector<double>& scores) {
+    const auto runningCount = static_cast<int64_t>(running.size());
+    scores.resize(running.size());
+    // Pairs are independent; few are not worth the threads' start and wait.
+    if (path_ != ScoringPath::Plain && runningCount >= kThreadedPairs) {
+      refresh();
+#pragma omp parallel
+      {
+        std::vector<uint8_t> mark(static_cast<size_t>(std::max(n_, 0)), 0);
+#pragma omp for schedule(dynamic, 4)
+        for (int64_t r = 0; r < runningCount; ++r) {
+          scores[static_cast<size_t>(r)] = score(pairs[running[static_cast<size_t>(r)]], mark);
+        }
+      }
+      return;
+    }
+    for (size_t r = 0; r < running.size(); ++r) scores[r] = score(pairs[running[r]]);
+  }
 
+ private:
   // Fast form with the caller's mark buffer (n entries, all zero between calls).
   double score(const PairRecord& p, std::vector<uint8_t>& mark) const {
     const auto a = static_cast<size_t>(p.first);
@@ -57,42 +105,57 @@ class WorkScorer {
         indexCounts(index_, carriers_[a], degree_[a], carriers_[b], degree_[b], mark));
   }
 
-  double score(const PairRecord& p) {
-    if (path_ == ScoringPath::Plain) {
-      setPresenceA(genes_, n_, p.first);
-      setPresenceB(genes_, n_, p.second);
-      return pairScore(genes_, n_, work_, count_);
+  // Whether the running pairs are counted with masks; brings the masks up
+  // to date when they are.
+  bool masked(const std::vector<PairRecord>& pairs, const std::vector<size_t>& running) {
+    if (path_ == ScoringPath::Plain || running.empty() ||
+        running.size() > static_cast<size_t>(kMaskedPairs) || !index_.allUsable()) {
+      return false;
     }
-    const auto a = static_cast<size_t>(p.first);
-    const auto b = static_cast<size_t>(p.second);
-    return mutualInformation(
-        indexCounts(index_, carriers_[a], degree_[a], carriers_[b], degree_[b], mark_));
+    if (running != maskedFor_) {
+      std::vector<std::pair<int32_t, int32_t>> elements;
+      for (size_t i : running) elements.emplace_back(pairs[i].first, pairs[i].second);
+      masks_ = pairMasks(genes_, n_, elements);
+      maskedFor_ = running;
+    }
+    return true;
   }
 
- private:
+  void refresh() {
+    if (!stale_) return;
+    if (index_.allUsable()) {
+      index_.refill(work_, count_);
+    } else {
+      index_.build(genes_, n_, work_, count_);
+    }
+    stale_ = false;
+  }
+
   std::vector<GeneRecord>& genes_;
   int n_;
-  const std::vector<InteractionPair>& work_;
+  std::vector<InteractionPair>& work_;
   int count_;
   ScoringPath path_;
   std::vector<std::vector<int32_t>> carriers_;
   EdgeIndex index_;
+  bool stale_ = false;
   std::vector<int64_t> degree_;
   std::vector<uint8_t> mark_;
+  PairMasks masks_;
+  std::vector<size_t> maskedFor_;
 };
 
-}  // namespace
-
-double zScore(double observed, double mean, double meanSquare) {
-  return (observed - mean) / std::sqrt(meanSquare - mean * mean);
-}
-
-void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
-                     int shuffles, int slot, double cutoff, bool verbose, std::ostream& out,
-                     ScoringPath path) {
+// The permutation test of one slot. The fast form draws its shuffles from
+// `stream`, ahead of the process-wide generator, which the caller advances
+// past them; the plain form (stream null) draws from the process-wide
+// generator itself. Returns the length of the network shuffled.
+int runPermutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
+                       const PermutationParams& params, std::ostream& out, RandomStream* stream) {
+  const int shuffles = params.shuffles;
+  const int slot = params.slot;
   std::vector<InteractionPair> work;
   const int count = buildTrainingSet(genes, n, work, out);
-  WorkScorer scorer(genes, n, pairs, work, count, path);
+  WorkScorer scorer(genes, n, pairs, work, count, params.path);
 
   for (PairRecord& p : pairs) p.slot(slot).observed = scorer.score(p);
   for (PairRecord& p : pairs) {
@@ -103,11 +166,14 @@ void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairReco
     stats.zScore = 0.0;
   }
 
-  const double allowed = shuffles * cutoff;
+  const double allowed = shuffles * params.cutoff;
   std::vector<size_t> running;
   for (size_t i = 0; i < pairs.size(); ++i) {
     if (!pairs[i].removed) running.push_back(i);
   }
+  const ShuffleModuli moduli = stream != nullptr ? shuffleModuli(count) : ShuffleModuli{};
+  std::vector<uint32_t> offsets;
+  std::vector<double> scores;
   long long last = 0;
   bool skipped = false;
   for (int k = 0; k < shuffles; ++k) {
@@ -119,41 +185,32 @@ void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairReco
       // No pair can re-enter, so the remaining networks change nothing but
       // the generator: advance it past their draws (count - 1 per shuffle)
       // so every later random step is the same as after shuffling.
-      if (count > 1) {
+      if (stream == nullptr && count > 1) {
         skipRandom(static_cast<uint64_t>(shuffles - k) * static_cast<uint64_t>(count - 1));
       }
       skipped = true;
     }
-    if (!skipped) {
+    if (skipped) {
+      scores.clear();
+    } else if (stream != nullptr) {
+      drawShuffleOffsets(*stream, moduli, offsets);
+      scorer.shuffleAndScore(offsets, pairs, running, scores);
+    } else {
       shuffleInteractions(work, count);
-      scorer.refresh();
+      scorer.shuffled();
+      scorer.scoreRunning(pairs, running, scores);
     }
-    // Pairs are independent and each sums its own tallies in network order;
-    // the shuffle itself stays on one thread. Few pairs are not worth the
-    // threads' start and wait.
-    auto tally = [&](size_t i, double h) {
-      SlotStats& stats = pairs[i].slots[static_cast<size_t>(slot)];
+    // Each pair sums its own tallies in network order.
+    for (size_t r = 0; r < running.size(); ++r) {
+      SlotStats& stats = pairs[running[r]].slots[static_cast<size_t>(slot)];
+      const double h = scores[r];
       if (h >= stats.observed) stats.pValue += 1;
       stats.mean += h;
       stats.meanSquare += h * h;
-    };
-    const auto runningCount = static_cast<int64_t>(running.size());
-    if (scorer.threadSafe() && runningCount >= kThreadedPairs) {
-#pragma omp parallel
-      {
-        std::vector<uint8_t> mark(static_cast<size_t>(std::max(n, 0)), 0);
-#pragma omp for schedule(dynamic, 4)
-        for (int64_t r = 0; r < runningCount; ++r) {
-          const size_t i = running[static_cast<size_t>(r)];
-          tally(i, scorer.score(pairs[i], mark));
-        }
-      }
-    } else {
-      for (size_t i : running) tally(i, scorer.score(pairs[i]));
     }
     const long long f = (100LL * k) / shuffles;
     if (f > last) {
-      if (verbose) {
+      if (params.verbose) {
         line(out, "[", f, "%]: ", k + 1, " permutations have been completed so far. ",
              running.size(), " Sequence Element pairs have remained...");
       } else {
@@ -167,7 +224,7 @@ void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairReco
     if (p.removed) continue;
     SlotStats& stats = p.slot(slot);
     stats.pValue = stats.pValue / shuffles;
-    if (stats.pValue > cutoff) {
+    if (stats.pValue > params.cutoff) {
       stats.zScore = 0.0;
     } else {
       stats.mean = stats.mean / shuffles;
@@ -176,6 +233,45 @@ void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairReco
     }
   }
   line(out);
+  return count;
+}
+
+}  // namespace
+
+uint64_t permutationDraws(int shuffles, int count) {
+  if (shuffles <= 0 || count <= 1) return 0;
+  return static_cast<uint64_t>(shuffles) * static_cast<uint64_t>(count - 1);
+}
+
+void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
+                     const PermutationParams& params, std::ostream& out, RandomStream* stream) {
+  if (params.path == ScoringPath::Plain) {
+    runPermutationTest(genes, n, pairs, params, out, nullptr);
+    return;
+  }
+  if (stream != nullptr) {
+    runPermutationTest(genes, n, pairs, params, out, stream);
+    return;
+  }
+  RandomStream own(0);
+  const int count = runPermutationTest(genes, n, pairs, params, out, &own);
+  skipRandom(permutationDraws(params.shuffles, count));
+}
+
+void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
+                     int shuffles, int slot, double cutoff, bool verbose, std::ostream& out,
+                     ScoringPath path) {
+  PermutationParams params;
+  params.shuffles = shuffles;
+  params.slot = slot;
+  params.cutoff = cutoff;
+  params.verbose = verbose;
+  params.path = path;
+  permutationTest(genes, n, pairs, params, out);
+}
+
+double zScore(double observed, double mean, double meanSquare) {
+  return (observed - mean) / std::sqrt(meanSquare - mean * mean);
 }
 
 int markNotSignificant(std::vector<PairRecord>& pairs, int slot, double cutoff) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pair_record.h"
+#include "random.h"
 #include "records.h"
 
 namespace tav {
@@ -21,6 +22,25 @@ namespace tav {
 void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
                      int shuffles, int slot, double cutoff, bool verbose, std::ostream& out,
                      ScoringPath path = ScoringPath::Fast);
+
+struct PermutationParams {
+  int shuffles = 0;
+  int slot = 0;
+  double cutoff = 0.0;
+  bool verbose = false;
+  ScoringPath path = ScoringPath::Fast;
+};
+
+// The same with the parameters in one place. A fast test given `stream`
+// draws its shuffles from it and leaves the process-wide generator alone
+// (the caller advances it by permutationDraws); without, it advances the
+// process-wide generator as the plain test does.
+void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
+                     const PermutationParams& params, std::ostream& out,
+                     RandomStream* stream = nullptr);
+
+// Draws a test makes: count - 1 per shuffle of a count-entry network.
+uint64_t permutationDraws(int shuffles, int count);
 
 // (observed - mean) / sqrt(mean of squares - mean * mean).
 double zScore(double observed, double mean, double meanSquare);
