@@ -40,12 +40,16 @@ void skipRandom(uint64_t count) { generatorState = advance(generatorState, count
 
 RandomStream::RandomStream(uint64_t ahead) : state_(advance(generatorState, ahead)) {}
 
+void RandomStream::skip(uint64_t count) { state_ = advance(state_, count); }
+
 // Interleaved copies of the generator, each stepping as many draws as there
 // are copies at a time, break the chain of one multiply-add per draw; four
 // vectors of them keep the multiplier busy. The vector form is picked at run
 // time where the CPU has it.
-__attribute__((target_clones("avx2", "default"))) void RandomStream::drawMany(uint32_t* values,
-                                                                               size_t count) {
+namespace {
+
+__attribute__((target_clones("avx2", "default"))) uint32_t drawLanes(uint32_t state, uint32_t* values,
+                                                                     size_t count) {
   using Lanes = uint32_t __attribute__((vector_size(32)));
   constexpr size_t kWidth = sizeof(Lanes) / sizeof(uint32_t);
   constexpr size_t kVectors = 4;
@@ -60,21 +64,31 @@ __attribute__((target_clones("avx2", "default"))) void RandomStream::drawMany(ui
   size_t i = 0;
   if (count >= kLanes) {
     Lanes lanes[kVectors];
-    uint32_t state = state_;
+    uint32_t lane = state;
     for (size_t l = 0; l < kLanes; ++l) {
-      state = state * 214013u + 2531011u;
-      lanes[l / kWidth][l % kWidth] = state;
+      lane = lane * 214013u + 2531011u;
+      lanes[l / kWidth][l % kWidth] = lane;
     }
     for (; i + kLanes <= count; i += kLanes) {
       for (size_t v = 0; v < kVectors; ++v) {
         const Lanes drawn = (lanes[v] >> 16) & 32767u;
         std::memcpy(values + i + v * kWidth, &drawn, sizeof drawn);
       }
-      state_ = lanes[kVectors - 1][kWidth - 1];
+      state = lanes[kVectors - 1][kWidth - 1];
       for (Lanes& v : lanes) v = v * mul + add;
     }
   }
-  for (; i < count; ++i) values[i] = static_cast<uint32_t>(draw());
+  for (; i < count; ++i) {
+    state = state * 214013u + 2531011u;
+    values[i] = (state >> 16) & 32767u;
+  }
+  return state;
+}
+
+}  // namespace
+
+void RandomStream::drawMany(uint32_t* values, size_t count) {
+  state_ = drawLanes(state_, values, count);
 }
 
 }  // namespace tav

@@ -1,6 +1,7 @@
 // Fuzz target: the fast shuffle halves against their plain twins. The input
-// gives a seed, a list length and divisor/value pairs; checks FastModulo ==
-// '%' and that an order drawn ahead and applied equals shuffleInteractions,
+// gives a seed, a list length and divisor/value pairs; checks FastModulo and
+// smallModulo against '%', many draws at once against single draws, and that
+// an order or offsets drawn ahead and applied equal shuffleInteractions,
 // generator included.
 #include <cstring>
 #include <vector>
@@ -23,11 +24,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(&a, data + 4, 4);
     if (d == 0) d = 1;
     FUZZ_CHECK(tav::FastModulo(d)(a) == a % d);
+    const uint32_t small = d % tav::kSmallModuloLimit + 1;
+    FUZZ_CHECK(tav::smallModulo(a & 0xFFFFu, tav::smallModuloMagic(small), small) ==
+               (a & 0xFFFFu) % small);
   }
 
   std::vector<tav::InteractionPair> plain(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) plain[static_cast<size_t>(i)] = {i, n - 1 - i};
   std::vector<tav::InteractionPair> fast = plain;
+  std::vector<tav::InteractionPair> byOffsets = plain;
   tav::seedRandom(seed);
   tav::shuffleInteractions(plain, n);
   tav::shuffleInteractions(plain, n);
@@ -42,14 +47,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tav::drawShuffleOrder(ahead, moduli, n, second);
   tav::RandomStream now(0);
   tav::drawShuffleOrder(now, moduli, n, first);
+  tav::RandomStream offsetStream(0);
+  std::vector<uint32_t> offsets;
+  for (int s = 0; s < 2; ++s) {
+    tav::drawShuffleOffsets(offsetStream, moduli, offsets);
+    tav::shuffleWithOffsets(byOffsets, n, offsets);
+  }
+  tav::RandomStream single(0);
+  std::vector<uint32_t> many(static_cast<size_t>(n));
+  tav::RandomStream manyStream(0);
+  manyStream.drawMany(many.data(), many.size());
+  for (uint32_t value : many) FUZZ_CHECK(value == static_cast<uint32_t>(single.draw()));
+  FUZZ_CHECK(manyStream.draw() == single.draw());
   tav::skipRandom(2 * draws);
   std::vector<tav::InteractionPair> scratch;
   tav::applyShuffleOrder(first, fast, n, scratch);
   tav::applyShuffleOrder(second, fast, n, scratch);
   FUZZ_CHECK(tav::drawRandom() == next);
   for (int i = 0; i < n; ++i) {
-    FUZZ_CHECK(fast[static_cast<size_t>(i)].first == plain[static_cast<size_t>(i)].first);
-    FUZZ_CHECK(fast[static_cast<size_t>(i)].second == plain[static_cast<size_t>(i)].second);
+    const auto at = static_cast<size_t>(i);
+    FUZZ_CHECK(fast[at].first == plain[at].first && fast[at].second == plain[at].second);
+    FUZZ_CHECK(byOffsets[at].first == plain[at].first && byOffsets[at].second == plain[at].second);
   }
   return 0;
 }

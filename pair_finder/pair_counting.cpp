@@ -172,8 +172,50 @@ PairMasks pairMasks(const std::vector<GeneRecord>& genes, int n,
 void maskedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair>& list, int count,
                        int64_t* both) {
   for (int i = 0; i < count; ++i) {
-    addMaskedEntry(masks, list[static_cast<size_t>(i)].first, list[static_cast<size_t>(i)].second,
-                   both);
+    const InteractionPair& e = list[static_cast<size_t>(i)];
+    addMaskedEntry(masks.genes.data(), e.first, e.second, both);
+  }
+}
+
+void tagCarriers(const PairMasks& masks, std::vector<InteractionPair>& list, int count) {
+  auto tag = [&](int32_t node) {
+    node = untagged(node);
+    return masks.anyPair[static_cast<size_t>(node)] != 0 ? node | kCarrierTag : node;
+  };
+  for (int i = 0; i < count; ++i) {
+    InteractionPair& e = list[static_cast<size_t>(i)];
+    e.first = tag(e.first);
+    e.second = tag(e.second);
+  }
+}
+
+void clearTags(std::vector<InteractionPair>& list, int count) {
+  for (int i = 0; i < count; ++i) {
+    InteractionPair& e = list[static_cast<size_t>(i)];
+    e.first = untagged(e.first);
+    e.second = untagged(e.second);
+  }
+}
+
+void taggedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair>& list, int count,
+                       int64_t* both) {
+  const GeneMasks* m = masks.genes.data();
+  const InteractionPair* e = list.data();
+  constexpr int kBlock = 8;
+  int i = 0;
+  // A block is looked into only when one of its entries has both nodes tagged.
+  for (; i + kBlock <= count; i += kBlock) {
+    int32_t any = 0;
+    for (int k = 0; k < kBlock; ++k) any |= e[i + k].first & e[i + k].second;
+    if ((any & kCarrierTag) == 0) continue;
+    for (int k = i; k < i + kBlock; ++k) {
+      if ((e[k].first & e[k].second & kCarrierTag) != 0)
+        addMaskedEntry(m, untagged(e[k].first), untagged(e[k].second), both);
+    }
+  }
+  for (; i < count; ++i) {
+    if ((e[i].first & e[i].second & kCarrierTag) != 0)
+      addMaskedEntry(m, untagged(e[i].first), untagged(e[i].second), both);
   }
 }
 

@@ -76,24 +76,32 @@ struct PairMasks {
 PairMasks pairMasks(const std::vector<GeneRecord>& genes, int n,
                     const std::vector<std::pair<int32_t, int32_t>>& pairs);
 
-// Adds entry (x, y)'s observations to both[]; see maskedCrossCounts.
-inline void addMaskedEntry(const PairMasks& masks, int32_t first, int32_t second, int64_t* both) {
-  const auto x = static_cast<uint32_t>(first);
-  const auto y = static_cast<uint32_t>(second);
-  // Most entries touch no pair at all: a byte per gene, small enough to
-  // stay in the nearest cache, says so before the masks are read.
-  if ((masks.anyPair[x] & masks.anyPair[y]) == 0) return;
-  const GeneMasks* m = masks.genes.data();
+// For every pair i of the masks, adds to both[i] what crossCount gives for
+// it over `count` entries of `list`, every entry usable (both genes below
+// the masks' size and not excluded). `both` has kMaskedPairs entries.
+void maskedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair>& list, int count,
+                       int64_t* both);
+
+// A list can carry, on each node, whether the gene carries an element of
+// some pair of the masks: then the entries that touch no pair, nearly all of
+// them, are passed over without a look at the masks, several at a time.
+// Shuffles move the tags with the nodes.
+inline constexpr int32_t kCarrierTag = int32_t{1} << 30;
+inline int32_t untagged(int32_t node) { return node & ~kCarrierTag; }
+// Sets the tags of the first `count` entries from the masks (nodes below
+// their size), clearing any earlier ones.
+void tagCarriers(const PairMasks& masks, std::vector<InteractionPair>& list, int count);
+void clearTags(std::vector<InteractionPair>& list, int count);
+// Adds the observations of entry (x, y), untagged nodes, to both[].
+inline void addMaskedEntry(const GeneMasks* m, int32_t x, int32_t y, int64_t* both) {
   uint64_t one = m[x].first & m[y].second;
   uint64_t other = m[y].first & m[x].second;
   for (; one != 0; one &= one - 1) ++both[std::countr_zero(one)];
   for (; other != 0; other &= other - 1) ++both[std::countr_zero(other)];
 }
 
-// For every pair i of the masks, adds to both[i] what crossCount gives for
-// it over `count` entries of `list`, every entry usable (both genes below
-// the masks' size and not excluded). `both` has kMaskedPairs entries.
-void maskedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair>& list, int count,
+// maskedCrossCounts over a list tagged from the same masks.
+void taggedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair>& list, int count,
                        int64_t* both);
 
 // The full table of elements a and b from the index.

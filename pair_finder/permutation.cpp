@@ -1,7 +1,12 @@
 #include "permutation.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
+#include <thread>
+
+#include <omp.h>
 
 #include "console.h"
 #include "interactions.h"
@@ -50,19 +55,24 @@ class WorkScorer {
     return score(p, mark_);
   }
 
-  // Shuffles the work list by `offsets` and sets scores[r] to the score of
-  // pairs[running[r]] on the new list.
-  void shuffleAndScore(const std::vector<uint32_t>& offsets, const std::vector<PairRecord>& pairs,
+  // Runs `reshuffle(visit)`, which changes the work list into the next
+  // network and hands `visit` each of its entries, then sets scores[r] to the
+  // score of pairs[running[r]] on that network.
+  template <typename Reshuffle>
+  void shuffleAndScore(Reshuffle&& reshuffle, const std::vector<PairRecord>& pairs,
                        const std::vector<size_t>& running, std::vector<double>& scores) {
     stale_ = true;
     if (!masked(pairs, running)) {
-      shuffleWithOffsets(work_, count_, offsets);
+      reshuffle([](const InteractionPair&) {});
       scoreRunning(pairs, running, scores);
       return;
     }
     int64_t both[kMaskedPairs] = {};
-    shuffleWithOffsets(work_, count_, offsets);
-    maskedCrossCounts(masks_, work_, count_, both);
+    const GeneMasks* m = masks_.genes.data();
+    reshuffle([&](const InteractionPair& e) {
+      if ((e.first & e.second & kCarrierTag) != 0)
+        addMaskedEntry(m, untagged(e.first), untagged(e.second), both);
+    });
     scores.resize(running.size());
     for (size_t r = 0; r < running.size(); ++r) {
       const PairRecord& p = pairs[running[r]];
@@ -117,11 +127,19 @@ class WorkScorer {
       for (size_t i : running) elements.emplace_back(pairs[i].first, pairs[i].second);
       masks_ = pairMasks(genes_, n_, elements);
       maskedFor_ = running;
+      tagCarriers(masks_, work_, count_);
+      tagged_ = true;
     }
     return true;
   }
 
+  // Brings the partner lists up to date with the work list.
   void refresh() {
+    if (tagged_) {
+      clearTags(work_, count_);
+      tagged_ = false;
+      maskedFor_.clear();
+    }
     if (!stale_) return;
     if (index_.allUsable()) {
       index_.refill(work_, count_);
@@ -139,18 +157,64 @@ class WorkScorer {
   std::vector<std::vector<int32_t>> carriers_;
   EdgeIndex index_;
   bool stale_ = false;
+  bool tagged_ = false;  // work list nodes carry the masks' tags
   std::vector<int64_t> degree_;
   std::vector<uint8_t> mark_;
   PairMasks masks_;
   std::vector<size_t> maskedFor_;
 };
 
+// Reorderings drawn ahead on other threads for one thread that applies them
+// in order: shuffle s goes to slot s % kSlots once shuffle s - kSlots has
+// been applied. Waits yield the processor, so a machine busy with other
+// work only slows the test down.
+class ShuffleRing {
+ public:
+  // For a drawing thread: the slot for `shuffle` once it is free, or null
+  // when the applying thread needs no more shuffles. `first` is the first
+  // shuffle drawn ahead.
+  std::vector<int32_t>* claim(int shuffle, int first) {
+    while (true) {
+      if (stop_.load(std::memory_order_acquire)) return nullptr;
+      if (shuffle - kSlots < first || applied_.load(std::memory_order_acquire) > shuffle - kSlots) break;
+      std::this_thread::yield();
+    }
+    return &slots_[static_cast<size_t>(shuffle % kSlots)].order;
+  }
+  void publish(int shuffle) {
+    slots_[static_cast<size_t>(shuffle % kSlots)].ready.store(shuffle, std::memory_order_release);
+  }
+  // For the applying thread: the reordering of `shuffle` once it is drawn.
+  const std::vector<int32_t>& await(int shuffle) {
+    Slot& slot = slots_[static_cast<size_t>(shuffle % kSlots)];
+    while (slot.ready.load(std::memory_order_acquire) != shuffle) std::this_thread::yield();
+    return slot.order;
+  }
+  // Shuffles before `next` are applied; `done` stops the drawing.
+  void consumed(int next, bool done) {
+    applied_.store(next, std::memory_order_release);
+    if (done) stop_.store(true, std::memory_order_release);
+  }
+
+ private:
+  static constexpr int kSlots = 16;
+  struct Slot {
+    std::atomic<int> ready{-1};
+    std::vector<int32_t> order;
+  };
+  std::array<Slot, kSlots> slots_;
+  std::atomic<int> applied_{0};
+  std::atomic<bool> stop_{false};
+};
+
 // The permutation test of one slot. The fast form draws its shuffles from
 // `stream`, ahead of the process-wide generator, which the caller advances
 // past them; the plain form (stream null) draws from the process-wide
-// generator itself. Returns the length of the network shuffled.
+// generator itself. With `drawAhead`, other threads draw the shuffles while
+// this one applies them. Returns the length of the network shuffled.
 int runPermutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
-                       const PermutationParams& params, std::ostream& out, RandomStream* stream) {
+                       const PermutationParams& params, std::ostream& out, RandomStream* stream,
+                       bool drawAhead) {
   const int shuffles = params.shuffles;
   const int slot = params.slot;
   std::vector<InteractionPair> work;
@@ -171,12 +235,11 @@ int runPermutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRe
   for (size_t i = 0; i < pairs.size(); ++i) {
     if (!pairs[i].removed) running.push_back(i);
   }
-  const ShuffleModuli moduli = stream != nullptr ? shuffleModuli(count) : ShuffleModuli{};
-  std::vector<uint32_t> offsets;
   std::vector<double> scores;
   long long last = 0;
   bool skipped = false;
-  for (int k = 0; k < shuffles; ++k) {
+  // Network k of the test: `reshuffle` makes it from network k - 1.
+  auto step = [&](int k, auto&& reshuffle) {
     // A pair leaves the running at the exceedance that puts it over the cut-off.
     std::erase_if(running, [&](size_t i) {
       return pairs[i].slots[static_cast<size_t>(slot)].pValue > allowed;
@@ -192,13 +255,8 @@ int runPermutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRe
     }
     if (skipped) {
       scores.clear();
-    } else if (stream != nullptr) {
-      drawShuffleOffsets(*stream, moduli, offsets);
-      scorer.shuffleAndScore(offsets, pairs, running, scores);
     } else {
-      shuffleInteractions(work, count);
-      scorer.shuffled();
-      scorer.scoreRunning(pairs, running, scores);
+      reshuffle();
     }
     // Each pair sums its own tallies in network order.
     for (size_t r = 0; r < running.size(); ++r) {
@@ -218,6 +276,70 @@ int runPermutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRe
       }
       last = f;
     }
+  };
+
+  int k = 0;
+  if (stream == nullptr) {
+    for (; k < shuffles; ++k) {
+      step(k, [&] {
+        shuffleInteractions(work, count);
+        scorer.shuffled();
+        scorer.scoreRunning(pairs, running, scores);
+      });
+    }
+  } else {
+    const ShuffleModuli moduli = shuffleModuli(count);
+    std::vector<uint32_t> offsets;
+    // While many pairs run, their scoring is what is split across threads.
+    for (; k < shuffles && (!drawAhead || running.size() > static_cast<size_t>(kMaskedPairs)); ++k) {
+      step(k, [&] {
+        drawShuffleOffsets(*stream, moduli, offsets);
+        scorer.shuffleAndScore(
+            [&](auto&& visit) { shuffleWithOffsets(work, count, offsets, visit); }, pairs,
+            running, scores);
+      });
+    }
+    // Few pairs make a network's scoring too short to split, so the other
+    // threads draw the reorderings of the coming shuffles into a ring of
+    // slots while this one applies them in order.
+    const int first = k;
+    const uint64_t perShuffle = count > 1 ? static_cast<uint64_t>(count - 1) : 0;
+    auto draw = [&](int shuffle, std::vector<int32_t>& order) {
+      RandomStream ahead = *stream;
+      ahead.skip(static_cast<uint64_t>(shuffle - first) * perShuffle);
+      drawShuffleOrder(ahead, moduli, count, order);
+    };
+    if (k < shuffles) {
+      ShuffleRing ring;
+      std::vector<InteractionPair> scratch;
+#pragma omp parallel
+      {
+        const int thread = omp_get_thread_num();
+        const int drawers = omp_get_num_threads() - 1;
+        if (thread == 0) {
+          std::vector<int32_t> own;  // a team of one draws for itself
+          for (; k < shuffles; ++k) {
+            step(k, [&] {
+              if (drawers == 0) draw(k, own);
+              const std::vector<int32_t>& order = drawers == 0 ? own : ring.await(k);
+              scorer.shuffleAndScore(
+                  [&](auto&& visit) { applyShuffleOrder(order, work, count, scratch, visit); },
+                  pairs, running, scores);
+            });
+            ring.consumed(k + 1, skipped);
+          }
+          ring.consumed(shuffles, true);
+        } else {
+          for (int shuffle = first + thread - 1; shuffle < shuffles; shuffle += drawers) {
+            std::vector<int32_t>* order = ring.claim(shuffle, first);
+            if (order == nullptr) break;
+            draw(shuffle, *order);
+            ring.publish(shuffle);
+          }
+        }
+      }
+    }
+    stream->skip(static_cast<uint64_t>(shuffles - first) * perShuffle);
   }
 
   for (PairRecord& p : pairs) {
@@ -246,15 +368,15 @@ uint64_t permutationDraws(int shuffles, int count) {
 void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
                      const PermutationParams& params, std::ostream& out, RandomStream* stream) {
   if (params.path == ScoringPath::Plain) {
-    runPermutationTest(genes, n, pairs, params, out, nullptr);
+    runPermutationTest(genes, n, pairs, params, out, nullptr, false);
     return;
   }
   if (stream != nullptr) {
-    runPermutationTest(genes, n, pairs, params, out, stream);
+    runPermutationTest(genes, n, pairs, params, out, stream, false);
     return;
   }
   RandomStream own(0);
-  const int count = runPermutationTest(genes, n, pairs, params, out, &own);
+  const int count = runPermutationTest(genes, n, pairs, params, out, &own, omp_get_max_threads() > 1);
   skipRandom(permutationDraws(params.shuffles, count));
 }
 

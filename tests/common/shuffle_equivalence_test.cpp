@@ -27,6 +27,60 @@ TEST(ShuffleEquivalence, FastModuloMatchesRemainder) {
     ASSERT_EQ(FastModulo(d)(a), a % d) << a << " % " << d;
   }
   for (uint32_t a : {0u, 1u, 32767u, 0xFFFFFFFFu}) EXPECT_EQ(FastModulo(1)(a), 0u);
+  // The 16-bit form at its limits: every draw against the smallest and the
+  // largest divisors and a spread between.
+  for (uint32_t d : {1u, 2u, 3u, 7u, 29999u, 30000u, 32767u, 32768u, 65535u, 65536u}) {
+    for (uint32_t a = 0; a < 32768; ++a)
+      ASSERT_EQ(smallModulo(a, smallModuloMagic(d), d), a % d) << a << " % " << d;
+  }
+}
+
+// Many draws at once are the draws one at a time, for every count around
+// the vector width, and leave the stream where single draws would.
+TEST(ShuffleEquivalence, DrawManyMatchesSingleDraws) {
+  for (uint32_t seed : {1u, 99u, 0xFFFFFFFFu}) {
+    for (size_t count : {size_t{0}, size_t{1}, size_t{7}, size_t{31}, size_t{32}, size_t{33},
+                         size_t{100}, size_t{1000}}) {
+      seedRandom(seed);
+      RandomStream many(3);
+      RandomStream single(3);
+      std::vector<uint32_t> values(count);
+      many.drawMany(values.data(), count);
+      for (size_t i = 0; i < count; ++i)
+        ASSERT_EQ(values[i], static_cast<uint32_t>(single.draw())) << count << " " << i;
+      ASSERT_EQ(many.draw(), single.draw()) << count;
+    }
+  }
+}
+
+// A shuffle made from offsets drawn ahead (one pass, entries handed on as
+// they become final) leaves the list of shuffleInteractions.
+TEST(ShuffleEquivalence, OffsetsDrawnAheadMatchShuffles) {
+  for (int n : {0, 1, 2, 3, 17, 3045}) {
+    std::vector<InteractionPair> plain(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) plain[static_cast<size_t>(i)] = {i, (i * 5 + 1) % std::max(n, 1)};
+    std::vector<InteractionPair> fast = plain;
+    seedRandom(11);
+    for (int s = 0; s < 3; ++s) shuffleInteractions(plain, n);
+    seedRandom(11);
+    RandomStream stream(0);
+    const ShuffleModuli moduli = shuffleModuli(n);
+    std::vector<uint32_t> offsets;
+    std::vector<InteractionPair> seen;
+    for (int s = 0; s < 3; ++s) {
+      drawShuffleOffsets(stream, moduli, offsets);
+      seen.clear();
+      shuffleWithOffsets(fast, n, offsets, [&](const InteractionPair& e) { seen.push_back(e); });
+    }
+    ASSERT_EQ(seen.size(), static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+      const auto at = static_cast<size_t>(i);
+      ASSERT_EQ(fast[at].first, plain[at].first) << n;
+      ASSERT_EQ(fast[at].second, plain[at].second) << n;
+      ASSERT_EQ(seen[at].first, fast[at].first) << n;
+      ASSERT_EQ(seen[at].second, fast[at].second) << n;
+    }
+  }
 }
 
 // Several shuffles drawn ahead and applied in order leave the same lists and
