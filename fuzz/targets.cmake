@@ -7,7 +7,9 @@ set(TAVRIN_FUZZ_TARGETS
   fasta=tavrin_common
   interactions=tavrin_common
   shuffle=tavrin_common
+  similarity=tavrin_common
   masked_counts=pair_finder_lib
+  queue_counts=motif_pair_finder_lib
   se_file=tavrin_common
   noa_reader=tavrin_common
   motif=tavrin_common

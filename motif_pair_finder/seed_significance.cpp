@@ -51,6 +51,131 @@ void markStorePresence(const MaskMotif& motif, const std::vector<SequenceRecord>
   }
 }
 
+QueueBits queueBits(const StorePresence& presence, const std::vector<MotifPair>& queue, int count,
+                    int32_t records) {
+  QueueBits bits;
+  count = std::clamp(count, 0, static_cast<int>(queue.size()));
+  records = std::max(records, 0);
+  bits.words = (count + 63) / 64;
+  const size_t size = static_cast<size_t>(records) * static_cast<size_t>(bits.words);
+  bits.first.assign(size, 0);
+  bits.second.assign(size, 0);
+  for (int i = 0; i < count; ++i) {
+    const MotifPair& pair = queue[static_cast<size_t>(i)];
+    const uint64_t bit = uint64_t{1} << (i & 63);
+    for (int32_t r = 0; r < records; ++r) {
+      const size_t at = static_cast<size_t>(r) * static_cast<size_t>(bits.words) + static_cast<size_t>(i >> 6);
+      if (presence.present(static_cast<size_t>(pair.first), r)) bits.first[at] |= bit;
+      if (presence.present(static_cast<size_t>(pair.second), r)) bits.second[at] |= bit;
+    }
+  }
+  return bits;
+}
+
+namespace {
+
+// Per-lane counters held bit-sliced over 64 lanes (one lane per pair): the
+// carry-save adders take sixteen bit vectors into ones, twos, fours and eights
+// and pass each sixteen on to binary planes, so adding a vector costs a few
+// word operations however many of its bits are set.
+struct SlicedCounter {
+  static constexpr int kPlanes = 28;  // counts of sixteens: far beyond 2 x 2^31 observations
+  uint64_t ones = 0;
+  uint64_t twos = 0;
+  uint64_t fours = 0;
+  uint64_t eights = 0;
+  uint64_t sixteens[kPlanes] = {};
+
+  static void carrySave(uint64_t& high, uint64_t& low, uint64_t a, uint64_t b, uint64_t c) {
+    const uint64_t u = a ^ b;
+    high = (a & b) | (u & c);
+    low = u ^ c;
+  }
+  void addSixteens(uint64_t carry) {
+    for (int p = 0; p < kPlanes && carry != 0; ++p) {
+      const uint64_t next = sixteens[p] & carry;
+      sixteens[p] ^= carry;
+      carry = next;
+    }
+  }
+  // Sixteen vectors at once.
+  void addSixteen(const uint64_t* in) {
+    uint64_t twosA, twosB, foursA, foursB, eightsA, eightsB, carry;
+    carrySave(twosA, ones, ones, in[0], in[1]);
+    carrySave(twosB, ones, ones, in[2], in[3]);
+    carrySave(foursA, twos, twos, twosA, twosB);
+    carrySave(twosA, ones, ones, in[4], in[5]);
+    carrySave(twosB, ones, ones, in[6], in[7]);
+    carrySave(foursB, twos, twos, twosA, twosB);
+    carrySave(eightsA, fours, fours, foursA, foursB);
+    carrySave(twosA, ones, ones, in[8], in[9]);
+    carrySave(twosB, ones, ones, in[10], in[11]);
+    carrySave(foursA, twos, twos, twosA, twosB);
+    carrySave(twosA, ones, ones, in[12], in[13]);
+    carrySave(twosB, ones, ones, in[14], in[15]);
+    carrySave(foursB, twos, twos, twosA, twosB);
+    carrySave(eightsB, fours, fours, foursA, foursB);
+    carrySave(carry, eights, eights, eightsA, eightsB);
+    addSixteens(carry);
+  }
+  // One vector.
+  void add(uint64_t carry) {
+    for (uint64_t* level : {&ones, &twos, &fours, &eights}) {
+      const uint64_t next = *level & carry;
+      *level ^= carry;
+      carry = next;
+    }
+    addSixteens(carry);
+  }
+  int64_t lane(int i) const {
+    int64_t count = static_cast<int64_t>((ones >> i) & 1u) + 2 * static_cast<int64_t>((twos >> i) & 1u) +
+                    4 * static_cast<int64_t>((fours >> i) & 1u) +
+                    8 * static_cast<int64_t>((eights >> i) & 1u);
+    for (int p = 0; p < kPlanes; ++p) count += static_cast<int64_t>((sixteens[p] >> i) & 1u) << (p + 4);
+    return count;
+  }
+};
+
+}  // namespace
+
+void countQueueOnEdges(const QueueBits& bits, const std::vector<InteractionPair>& list, int edges,
+                       int64_t* both) {
+  const auto words = static_cast<size_t>(bits.words);
+  const uint64_t* first = bits.first.data();
+  const uint64_t* second = bits.second.data();
+  const InteractionPair* entries = list.data();
+  std::vector<SlicedCounter> counters(words);
+  constexpr int kEdges = 8;  // two vectors an edge, sixteen to a round
+  int e = 0;
+  for (; e + kEdges <= edges; e += kEdges) {
+    size_t u[kEdges];
+    size_t w[kEdges];
+    for (int j = 0; j < kEdges; ++j) {
+      u[j] = static_cast<size_t>(entries[e + j].first) * words;
+      w[j] = static_cast<size_t>(entries[e + j].second) * words;
+    }
+    for (size_t k = 0; k < words; ++k) {
+      uint64_t in[2 * kEdges];
+      for (int j = 0; j < kEdges; ++j) {
+        in[2 * j] = first[u[j] + k] & second[w[j] + k];
+        in[2 * j + 1] = first[w[j] + k] & second[u[j] + k];
+      }
+      counters[k].addSixteen(in);
+    }
+  }
+  for (; e < edges; ++e) {
+    const size_t u = static_cast<size_t>(entries[e].first) * words;
+    const size_t w = static_cast<size_t>(entries[e].second) * words;
+    for (size_t k = 0; k < words; ++k) {
+      counters[k].add(first[u + k] & second[w + k]);
+      counters[k].add(first[w + k] & second[u + k]);
+    }
+  }
+  for (size_t k = 0; k < words; ++k) {
+    for (int i = 0; i < 64; ++i) both[64 * k + static_cast<size_t>(i)] += counters[k].lane(i);
+  }
+}
+
 void assessSeedSignificance(const std::vector<SequenceRecord>& records,
                             const std::vector<MaskMotif>& store, std::vector<MotifPair>& queue,
                             int queueLength, int64_t shuffles, int cont, std::ostream& out) {
@@ -100,19 +225,30 @@ void assessSeedSignificance(const std::vector<SequenceRecord>& records,
   // Networks go in batches that end at a progress line, where the number of
   // pairs still scored may drop. Each batch: the shuffles' reorderings are
   // drawn ahead on all threads from copies of the generator, applied in
-  // order on one, then every (network, pair) is scored on all threads; the
-  // p-values grow afterwards in network order.
+  // order on one, then the networks are scored on all threads; the p-values
+  // grow afterwards in network order. Up to kBitPairs pairs are counted
+  // together from per-record bits in one pass over a network's edges, more
+  // pair by pair from its partner lists.
   constexpr int64_t kBatch = 64;
+  constexpr int kBitPairs = 1024;
   const ShuffleModuli moduli = shuffleModuli(edges);
   const uint64_t drawsPerShuffle = edges > 1 ? static_cast<uint64_t>(edges - 1) : 0;
   std::vector<std::vector<int32_t>> orders(static_cast<size_t>(kBatch));
   std::vector<std::vector<int32_t>> networks(static_cast<size_t>(kBatch));
+  std::vector<std::vector<InteractionPair>> lists(static_cast<size_t>(kBatch));
   std::vector<InteractionPair> scratch;
   std::vector<uint8_t> matched;
+  QueueBits bits;
+  int bitsFor = -1;
   int remaining = queueLength;
   for (int64_t k = 0; k < shuffles;) {
     const int64_t progress = (k + 999) / 1000 * 1000;  // next network with a progress line
     const int64_t size = std::min({kBatch, shuffles - k, progress - k + 1});
+    const bool bitwise = remaining <= kBitPairs;
+    if (bitwise && bitsFor != remaining) {
+      bits = queueBits(presence, queue, remaining, n);
+      bitsFor = remaining;
+    }
     if (edges > 0) {
 #pragma omp parallel for schedule(dynamic, 1)
       for (int64_t b = 0; b < size; ++b) {
@@ -123,16 +259,40 @@ void assessSeedSignificance(const std::vector<SequenceRecord>& records,
     }
     for (int64_t b = 0; b < size; ++b) {
       applyShuffleOrder(orders[static_cast<size_t>(b)], permutation, edges, scratch);
-      refillObservations(permutation, edges, observations);
-      networks[static_cast<size_t>(b)] = observations.partners;
+      if (bitwise) {
+        lists[static_cast<size_t>(b)] = permutation;
+      } else {
+        refillObservations(permutation, edges, observations);
+        networks[static_cast<size_t>(b)] = observations.partners;
+      }
     }
-    const int64_t tasks = size * remaining;
-    matched.assign(static_cast<size_t>(tasks), 0);
+    matched.assign(static_cast<size_t>(size * remaining), 0);
+    if (bitwise) {
+#pragma omp parallel
+      {
+        std::vector<int64_t> both(static_cast<size_t>(bits.words) * 64);
+#pragma omp for schedule(dynamic, 1)
+        for (int64_t b = 0; b < size; ++b) {
+          std::fill(both.begin(), both.end(), 0);
+          countQueueOnEdges(bits, lists[static_cast<size_t>(b)], edges, both.data());
+          for (int i = 0; i < remaining; ++i) {
+            const MotifPair& pair = queue[static_cast<size_t>(i)];
+            const double x = mutualInformation(
+                countsFromMargins(total, sides[static_cast<size_t>(pair.first)].weight,
+                                  sides[static_cast<size_t>(pair.second)].weight,
+                                  both[static_cast<size_t>(i)]));
+            matched[static_cast<size_t>(b * remaining + i)] = x >= pair.observed;
+          }
+        }
+      }
+    } else {
+      const int64_t tasks = size * remaining;
 #pragma omp parallel for schedule(dynamic, 8)
-    for (int64_t t = 0; t < tasks; ++t) {
-      const MotifPair& pair = queue[static_cast<size_t>(t % remaining)];
-      matched[static_cast<size_t>(t)] =
-          score(pair, networks[static_cast<size_t>(t / remaining)]) >= pair.observed;
+      for (int64_t t = 0; t < tasks; ++t) {
+        const MotifPair& pair = queue[static_cast<size_t>(t % remaining)];
+        matched[static_cast<size_t>(t)] =
+            score(pair, networks[static_cast<size_t>(t / remaining)]) >= pair.observed;
+      }
     }
     for (int i = 0; i < remaining; ++i) {
       MotifPair& pair = queue[static_cast<size_t>(i)];

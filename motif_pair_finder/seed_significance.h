@@ -29,6 +29,25 @@ struct StorePresence {
 void markStorePresence(const MaskMotif& motif, const std::vector<SequenceRecord>& records, size_t m,
                        StorePresence& presence, OccurrenceTest occurs = motifOccurs);
 
+// The first `count` queued pairs as bits per record, so that one pass over
+// an edge list counts them all: record r's words start at r * words; bit i
+// of `first` is set when r holds pair i's first motif, of `second` when it
+// holds its second.
+struct QueueBits {
+  int32_t words = 0;
+  std::vector<uint64_t> first;
+  std::vector<uint64_t> second;
+};
+QueueBits queueBits(const StorePresence& presence, const std::vector<MotifPair>& queue, int count,
+                    int32_t records);
+
+// Adds to both[i] (i below the bits' pair count) the observations of the
+// first `edges` entries of `list` with pair i's first motif on one side and
+// its second on the other; each entry (u, w) is observed as (u, w) and
+// (w, u), as in the partner lists.
+void countQueueOnEdges(const QueueBits& bits, const std::vector<InteractionPair>& list, int edges,
+                       int64_t* both);
+
 // Fills the tally of the first `queueLength` pairs: the observed score on the
 // network of the interaction rows, then for each of `shuffles` cumulative
 // randomisations adds 1/shuffles to the p-value of every still-competing pair

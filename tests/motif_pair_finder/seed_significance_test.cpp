@@ -75,5 +75,53 @@ TEST(AssessSeedSignificance, FastCountingEqualsThePlainComputation) {
   }
 }
 
+// All queued pairs counted at once from per-record bits over an edge list
+// (whole rounds of sixteen and the rest) are the counts edge by edge.
+TEST(CountQueueOnEdges, MatchesCountingEachEdge) {
+  uint64_t x = 0x9E3779B97F4A7C15ull;
+  auto next = [&x] {
+    x ^= x << 13;
+    x ^= x >> 7;
+    x ^= x << 17;
+    return x;
+  };
+  for (int round = 0; round < 30; ++round) {
+    const int records = 1 + round * 7;
+    const size_t motifs = 3 + static_cast<size_t>(round % 11);
+    StorePresence presence;
+    presence.reset(motifs, records);
+    const uint64_t density = 1 + next() % 4;  // about a density-th of the records hold a motif
+    for (size_t m = 0; m < motifs; ++m) {
+      for (int32_t r = 0; r < records; ++r) {
+        if (next() % density == 0) presence.bits[m][static_cast<size_t>(r) >> 6] |= uint64_t{1} << (r & 63);
+      }
+    }
+    const int count = 1 + round * 5;  // past one word of pairs from round 13 on
+    std::vector<MotifPair> queue(static_cast<size_t>(count));
+    for (MotifPair& pair : queue) {
+      pair.first = static_cast<int32_t>(next() % motifs);
+      pair.second = static_cast<int32_t>(next() % motifs);
+    }
+    std::vector<InteractionPair> list(static_cast<size_t>(round * 13));
+    for (InteractionPair& e : list) {
+      e.first = static_cast<int32_t>(next() % static_cast<uint64_t>(records));
+      e.second = static_cast<int32_t>(next() % static_cast<uint64_t>(records));
+    }
+    const QueueBits bits = queueBits(presence, queue, count, records);
+    std::vector<int64_t> both(static_cast<size_t>(bits.words) * 64, 0);
+    countQueueOnEdges(bits, list, static_cast<int>(list.size()), both.data());
+    for (int i = 0; i < count; ++i) {
+      const auto a = static_cast<size_t>(queue[static_cast<size_t>(i)].first);
+      const auto b = static_cast<size_t>(queue[static_cast<size_t>(i)].second);
+      int64_t plain = 0;
+      for (const InteractionPair& e : list) {
+        plain += presence.present(a, e.first) && presence.present(b, e.second);
+        plain += presence.present(a, e.second) && presence.present(b, e.first);
+      }
+      ASSERT_EQ(both[static_cast<size_t>(i)], plain) << round << " " << i;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tav
