@@ -49,7 +49,9 @@ ClimbIndex::ClimbIndex(const std::vector<SequenceRecord>& records) : records_(re
   firstStrand_.push_back(0);
   auto addStrand = [this](const LetterCode* codes, int32_t length) {
     Strand strand;
-    strand.codes = codes;
+    strand.letters.resize(static_cast<size_t>(std::max(length, 0)));
+    for (int32_t p = 0; p < length; ++p)
+      strand.letters[static_cast<size_t>(p)] = static_cast<uint8_t>(std::min<LetterCode>(codes[p], 16));
     strand.length = length;
     strand.words = (length + 63) / 64;
     strand.masks.assign(static_cast<size_t>(kSets) * static_cast<size_t>(strand.words), 0);
@@ -113,7 +115,7 @@ void ClimbIndex::scanStrand(const Strand& strand, const MaskMotif& motif, uint16
     for (size_t w = 0; w < words; ++w) {
       for (uint64_t x = prefix_[i * words + w] & suffix_[(i + 1) * words + w]; x != 0; x &= x - 1) {
         const size_t p = w * 64 + static_cast<size_t>(std::countr_zero(x));
-        const LetterCode code = strand.codes[p + i];
+        const uint8_t code = strand.letters[p + i];
         if (code < 16) found = static_cast<uint16_t>(found | (1u << code));
       }
     }

@@ -38,7 +38,10 @@ class ClimbIndex {
   // One strand of a record: for each position set s (1..15) the bitset of the
   // positions whose code s allows, at masks[(s - 1) * words].
   struct Strand {
-    const LetterCode* codes = nullptr;
+    // One byte a letter (codes above 15 kept as 16, which no set allows): a
+    // scan reads the letters of its hits, and four bytes a letter spread
+    // them over four times the cache.
+    std::vector<uint8_t> letters;
     int32_t length = 0;
     int32_t words = 0;
     std::vector<uint64_t> masks;

@@ -50,20 +50,43 @@ void describe(const ClimbTables& tables, const MaskMotif& motif, Side& side) {
 // Every candidate (position i, set s) of one motif against the fixed other
 // motif; `second` says which motif of the pair is changing, so that the table
 // keeps its orientation.
+// `groupOf` has 2^16 entries, all -1 between calls.
 void scanAgainst(const ClimbTables& tables, const MaskMotif& motif, const Side& changing,
-                 const Side& fixed, bool second, double& best, Change& change) {
+                 const Side& fixed, bool second, double& best, Change& change,
+                 std::vector<int32_t>& groupOf) {
   const Observations& obs = tables.observations;
   const int64_t total = obs.total();
   const size_t n = tables.records.size();
   const auto m = static_cast<size_t>(motif.length());
+  struct CodesGroup {
+    uint16_t codes;
+    int64_t weight;
+    int64_t both;
+  };
+  std::vector<CodesGroup> groups;
   for (size_t i = 0; i < m; ++i) {
+    // Records with the same codes found at i count alike for every set, so
+    // their sums are taken once per distinct codes value (integer sums: the
+    // order of adding changes nothing).
+    groups.clear();
+    for (size_t r = 0; r < n; ++r) {
+      const uint16_t codes = changing.scan.codes[r * m + i];
+      int32_t& at = groupOf[codes];
+      if (at < 0) {
+        at = static_cast<int32_t>(groups.size());
+        groups.push_back(CodesGroup{codes, 0, 0});
+      }
+      groups[static_cast<size_t>(at)].weight += obs.degree(static_cast<int32_t>(r));
+      groups[static_cast<size_t>(at)].both += fixed.facing[r];
+    }
+    for (const CodesGroup& group : groups) groupOf[group.codes] = -1;
     for (LetterCode s = 1; s <= kAllNucleotides; ++s) {
       int64_t weight = 0;
       int64_t both = 0;
-      for (size_t r = 0; r < n; ++r) {
-        if (!codesAllow(changing.scan.codes[r * m + i], s)) continue;
-        weight += obs.degree(static_cast<int32_t>(r));
-        both += fixed.facing[r];
+      for (const CodesGroup& group : groups) {
+        if (!codesAllow(group.codes, s)) continue;
+        weight += group.weight;
+        both += group.both;
       }
       const double x =
           second ? mutualInformation(countsFromMargins(total, fixed.weight, weight, both))
@@ -123,6 +146,7 @@ void refinePair(ClimbTables& tables, std::vector<MaskMotif>& store, MotifPair& p
   Side firstSide;
   Side secondSide;
   std::vector<uint8_t> present;
+  std::vector<int32_t> groupOf;
   for (;;) {
     double best = -1.0;
     Change change;
@@ -132,8 +156,9 @@ void refinePair(ClimbTables& tables, std::vector<MaskMotif>& store, MotifPair& p
       // Each motif is scored against the other as it stands.
       describe(tables, first, firstSide);
       describe(tables, second, secondSide);
-      scanAgainst(tables, first, firstSide, secondSide, false, best, change);
-      scanAgainst(tables, second, secondSide, firstSide, true, best, change);
+      if (groupOf.empty()) groupOf.assign(size_t{1} << 16, -1);
+      scanAgainst(tables, first, firstSide, secondSide, false, best, change, groupOf);
+      scanAgainst(tables, second, secondSide, firstSide, true, best, change, groupOf);
     }
     if (pair.mutualInformation >= best) return;
     const auto at = static_cast<size_t>(change.position);
