@@ -223,77 +223,98 @@ void assessSeedSignificance(const std::vector<SequenceRecord>& records,
   }
 
   // Networks go in batches that end at a progress line, where the number of
-  // pairs still scored may drop. Each batch: the shuffles' reorderings are
-  // drawn ahead on all threads from copies of the generator, applied in
-  // order on one, then the networks are scored on all threads; the p-values
-  // grow afterwards in network order. Up to kBitPairs pairs are counted
-  // together from per-record bits in one pass over a network's edges, more
-  // pair by pair from its partner lists.
+  // pairs still scored may drop. The batches flow through three stages at
+  // once: while one thread applies the reorderings of batch r + 1 in order,
+  // the others draw those of batch r + 2 (from copies of the generator) and
+  // score the networks of batch r; the p-values grow afterwards in network
+  // order. Up to kBitPairs pairs are counted together from per-record bits
+  // in one pass over a network's edges, more pair by pair from its partner
+  // lists.
   constexpr int64_t kBatch = 64;
   constexpr int kBitPairs = 1024;
+  std::vector<int64_t> starts;  // first network of each batch, then the end
+  for (int64_t k = 0; k < shuffles;) {
+    starts.push_back(k);
+    const int64_t progress = (k + 999) / 1000 * 1000;  // next network with a progress line
+    k += std::min({kBatch, shuffles - k, progress - k + 1});
+  }
+  const auto batches = static_cast<int64_t>(starts.size());
+  starts.push_back(shuffles);
+  auto sizeOf = [&](int64_t r) { return starts[static_cast<size_t>(r) + 1] - starts[static_cast<size_t>(r)]; };
+
   const ShuffleModuli moduli = shuffleModuli(edges);
   const uint64_t drawsPerShuffle = edges > 1 ? static_cast<uint64_t>(edges - 1) : 0;
-  std::vector<std::vector<int32_t>> orders(static_cast<size_t>(kBatch));
-  std::vector<std::vector<int32_t>> networks(static_cast<size_t>(kBatch));
-  std::vector<std::vector<InteractionPair>> lists(static_cast<size_t>(kBatch));
+  std::vector<std::vector<int32_t>> orders[2];
+  std::vector<std::vector<InteractionPair>> lists[2];
+  for (int parity = 0; parity < 2; ++parity) {
+    orders[parity].resize(static_cast<size_t>(kBatch));
+    lists[parity].resize(static_cast<size_t>(kBatch));
+  }
   std::vector<InteractionPair> scratch;
   std::vector<uint8_t> matched;
   QueueBits bits;
   int bitsFor = -1;
   int remaining = queueLength;
-  for (int64_t k = 0; k < shuffles;) {
-    const int64_t progress = (k + 999) / 1000 * 1000;  // next network with a progress line
-    const int64_t size = std::min({kBatch, shuffles - k, progress - k + 1});
+  for (int64_t r = -2; r < batches; ++r) {
+    const bool scoring = r >= 0;
+    const bool applying = r + 1 >= 0 && r + 1 < batches;
+    const int64_t drawing = r + 2 < batches ? sizeOf(r + 2) : 0;
+    const int64_t size = scoring ? sizeOf(r) : 0;
     const bool bitwise = remaining <= kBitPairs;
-    if (bitwise && bitsFor != remaining) {
+    if (scoring && bitwise && bitsFor != remaining) {
       bits = queueBits(presence, queue, remaining, n);
       bitsFor = remaining;
     }
-    if (edges > 0) {
-#pragma omp parallel for schedule(dynamic, 1)
-      for (int64_t b = 0; b < size; ++b) {
-        RandomStream stream(static_cast<uint64_t>(b) * drawsPerShuffle);
-        drawShuffleOrder(stream, moduli, edges, orders[static_cast<size_t>(b)]);
-      }
-      skipRandom(static_cast<uint64_t>(size) * drawsPerShuffle);
-    }
-    for (int64_t b = 0; b < size; ++b) {
-      applyShuffleOrder(orders[static_cast<size_t>(b)], permutation, edges, scratch);
-      if (bitwise) {
-        lists[static_cast<size_t>(b)] = permutation;
-      } else {
-        refillObservations(permutation, edges, observations);
-        networks[static_cast<size_t>(b)] = observations.partners;
-      }
-    }
     matched.assign(static_cast<size_t>(size * remaining), 0);
-    if (bitwise) {
+    const std::vector<std::vector<InteractionPair>>& scored = lists[r & 1];
+    // Job 0 applies, the next `drawing` jobs draw, the last `size` ones score.
+    const int64_t jobs = 1 + drawing + size;
 #pragma omp parallel
-      {
-        std::vector<int64_t> both(static_cast<size_t>(bits.words) * 64);
+    {
+      std::vector<int64_t> both;
+      Observations own;
 #pragma omp for schedule(dynamic, 1)
-        for (int64_t b = 0; b < size; ++b) {
-          std::fill(both.begin(), both.end(), 0);
-          countQueueOnEdges(bits, lists[static_cast<size_t>(b)], edges, both.data());
-          for (int i = 0; i < remaining; ++i) {
-            const MotifPair& pair = queue[static_cast<size_t>(i)];
-            const double x = mutualInformation(
-                countsFromMargins(total, sides[static_cast<size_t>(pair.first)].weight,
-                                  sides[static_cast<size_t>(pair.second)].weight,
-                                  both[static_cast<size_t>(i)]));
-            matched[static_cast<size_t>(b * remaining + i)] = x >= pair.observed;
+      for (int64_t job = 0; job < jobs; ++job) {
+        if (job == 0) {
+          if (!applying) continue;
+          std::vector<std::vector<int32_t>>& applied = orders[(r + 1) & 1];
+          std::vector<std::vector<InteractionPair>>& made = lists[(r + 1) & 1];
+          for (int64_t b = 0; b < sizeOf(r + 1); ++b) {
+            applyShuffleOrder(applied[static_cast<size_t>(b)], permutation, edges, scratch);
+            made[static_cast<size_t>(b)] = permutation;
+          }
+        } else if (job <= drawing) {
+          const int64_t b = job - 1;
+          RandomStream stream(static_cast<uint64_t>(starts[static_cast<size_t>(r + 2)] + b) *
+                              drawsPerShuffle);
+          drawShuffleOrder(stream, moduli, edges, orders[r & 1][static_cast<size_t>(b)]);
+        } else {
+          const int64_t b = job - 1 - drawing;
+          const std::vector<InteractionPair>& list = scored[static_cast<size_t>(b)];
+          uint8_t* hits = matched.data() + b * remaining;
+          if (bitwise) {
+            both.assign(static_cast<size_t>(bits.words) * 64, 0);
+            countQueueOnEdges(bits, list, edges, both.data());
+            for (int i = 0; i < remaining; ++i) {
+              const MotifPair& pair = queue[static_cast<size_t>(i)];
+              const double x = mutualInformation(
+                  countsFromMargins(total, sides[static_cast<size_t>(pair.first)].weight,
+                                    sides[static_cast<size_t>(pair.second)].weight,
+                                    both[static_cast<size_t>(i)]));
+              hits[i] = x >= pair.observed;
+            }
+          } else {
+            if (own.offsets.empty()) own = observations;
+            refillObservations(list, edges, own);
+            for (int i = 0; i < remaining; ++i) {
+              const MotifPair& pair = queue[static_cast<size_t>(i)];
+              hits[i] = score(pair, own.partners) >= pair.observed;
+            }
           }
         }
       }
-    } else {
-      const int64_t tasks = size * remaining;
-#pragma omp parallel for schedule(dynamic, 8)
-      for (int64_t t = 0; t < tasks; ++t) {
-        const MotifPair& pair = queue[static_cast<size_t>(t % remaining)];
-        matched[static_cast<size_t>(t)] =
-            score(pair, networks[static_cast<size_t>(t / remaining)]) >= pair.observed;
-      }
     }
+    if (!scoring) continue;
     for (int i = 0; i < remaining; ++i) {
       MotifPair& pair = queue[static_cast<size_t>(i)];
       for (int64_t b = 0; b < size; ++b) {
@@ -301,13 +322,14 @@ void assessSeedSignificance(const std::vector<SequenceRecord>& records,
           pair.pValue += 1.0 / static_cast<double>(shuffles);
       }
     }
-    k += size;
+    const int64_t k = starts[static_cast<size_t>(r) + 1];
     if ((k - 1) % 1000 == 0) {
       const int64_t reach = static_cast<int64_t>(cutSeedList(queue, remaining, cont)) + cont;
       remaining = static_cast<int>(std::min<int64_t>(remaining, reach));
       line(out, "Permutation no. ", k, " completed... ", remaining, " motif pairs remain...");
     }
   }
+  skipRandom(static_cast<uint64_t>(shuffles) * drawsPerShuffle);
 }
 
 int cutSeedList(const std::vector<MotifPair>& queue, int length, int cont) {
