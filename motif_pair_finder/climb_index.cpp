@@ -8,22 +8,6 @@ namespace tav {
 
 namespace {
 
-constexpr int kSets = 15;
-
-// For each code 0..15, the position sets 1..15 that allow it (bit s - 1).
-const std::array<uint16_t, 16>& setsAllowing() {
-  static const std::array<uint16_t, 16> table = [] {
-    std::array<uint16_t, 16> t{};
-    for (LetterCode code = 0; code < 16; ++code) {
-      for (LetterCode s = 1; s <= kSets; ++s) {
-        if ((code & ~s) == 0) t[code] = static_cast<uint16_t>(t[code] | (1u << (s - 1)));
-      }
-    }
-    return t;
-  }();
-  return table;
-}
-
 // For each set 1..15, the code values 0..15 it allows, as a 16-bit mask.
 const std::array<uint16_t, 16>& codesAllowedBy() {
   static const std::array<uint16_t, 16> table = [] {
@@ -38,6 +22,17 @@ const std::array<uint16_t, 16>& codesAllowedBy() {
   return table;
 }
 
+// Word w of a bitset of `words` words moved down by `by` bits (bit p of the
+// result is bit p + by of the bitset).
+inline uint64_t shiftedWord(const uint64_t* bits, size_t words, size_t w, size_t by) {
+  const size_t from = w + by / 64;
+  if (from >= words) return 0;
+  const unsigned shift = static_cast<unsigned>(by % 64);
+  if (shift == 0) return bits[from];
+  const uint64_t high = from + 1 < words ? bits[from + 1] : 0;
+  return (bits[from] >> shift) | (high << (64 - shift));
+}
+
 }  // namespace
 
 bool codesAllow(uint16_t codes, LetterCode set) {
@@ -49,20 +44,21 @@ ClimbIndex::ClimbIndex(const std::vector<SequenceRecord>& records) : records_(re
   firstStrand_.push_back(0);
   auto addStrand = [this](const LetterCode* codes, int32_t length) {
     Strand strand;
-    strand.letters.resize(static_cast<size_t>(std::max(length, 0)));
-    for (int32_t p = 0; p < length; ++p)
-      strand.letters[static_cast<size_t>(p)] = static_cast<uint8_t>(std::min<LetterCode>(codes[p], 16));
     strand.length = length;
     strand.words = (length + 63) / 64;
-    strand.masks.assign(static_cast<size_t>(kSets) * static_cast<size_t>(strand.words), 0);
+    const auto words = static_cast<size_t>(strand.words);
+    std::array<int, 16> classOf;
+    classOf.fill(-1);
     for (int32_t p = 0; p < length; ++p) {
       if (codes[p] >= 16) continue;
-      const uint64_t bit = uint64_t{1} << (p & 63);
-      const auto word = static_cast<size_t>(p >> 6);
-      for (uint32_t sets = setsAllowing()[codes[p]]; sets != 0; sets &= sets - 1) {
-        const auto s = static_cast<size_t>(std::countr_zero(sets));
-        strand.masks[s * static_cast<size_t>(strand.words) + word] |= bit;
+      int& c = classOf[codes[p]];
+      if (c < 0) {
+        c = static_cast<int>(strand.classCodes.size());
+        strand.classCodes.push_back(static_cast<uint8_t>(codes[p]));
+        strand.classBits.resize(strand.classBits.size() + words, 0);
       }
+      strand.classBits[static_cast<size_t>(c) * words + static_cast<size_t>(p >> 6)] |=
+          uint64_t{1} << (p & 63);
     }
     strands_.push_back(std::move(strand));
   };
@@ -80,29 +76,33 @@ void ClimbIndex::scanStrand(const Strand& strand, const MaskMotif& motif, uint16
   if (n < m) return;
   const auto words = static_cast<size_t>(strand.words);
   const auto mu = static_cast<size_t>(m);
+  const size_t classes = strand.classCodes.size();
+  union_.resize(words);
   shifted_.assign(mu * words, 0);
-  prefix_.assign((mu + 1) * words, 0);
-  suffix_.assign((mu + 1) * words, ~uint64_t{0});
+  prefix_.resize((mu + 1) * words);
+  suffix_.resize((mu + 1) * words);
 
-  // shifted_k bit p: position p + k allows the motif's set at k.
+  // shifted_ k bit p: position p + k allows the motif's set at k, that is
+  // holds a code with no bit outside the set: the union of the classes the
+  // set allows, moved down by k.
   for (size_t k = 0; k < mu; ++k) {
     const LetterCode set = motif.sets[k] & 15u;
     if (set == 0) continue;
-    const uint64_t* source = strand.masks.data() + static_cast<size_t>(set - 1) * words;
-    const size_t skip = k / 64;
-    const unsigned bits = static_cast<unsigned>(k % 64);
-    uint64_t* target = shifted_.data() + k * words;
-    for (size_t w = 0; w + skip < words; ++w) {
-      const uint64_t low = source[w + skip];
-      const uint64_t high = w + skip + 1 < words ? source[w + skip + 1] : 0;
-      target[w] = bits == 0 ? low : (low >> bits) | (high << (64 - bits));
+    std::fill(union_.begin(), union_.end(), 0);
+    for (size_t c = 0; c < classes; ++c) {
+      if ((strand.classCodes[c] & ~set) != 0) continue;
+      const uint64_t* source = strand.classBits.data() + c * words;
+      for (size_t w = 0; w < words; ++w) union_[w] |= source[w];
     }
+    uint64_t* target = shifted_.data() + k * words;
+    for (size_t w = 0; w < words; ++w) target[w] = shiftedWord(union_.data(), words, w, k);
   }
   // Window starts 0 .. n - m.
   const int32_t starts = n - m + 1;
   for (size_t w = 0; w < words; ++w) {
     const int64_t left = static_cast<int64_t>(starts) - static_cast<int64_t>(w) * 64;
     prefix_[w] = left >= 64 ? ~uint64_t{0} : left <= 0 ? 0 : (uint64_t{1} << left) - 1;
+    suffix_[mu * words + w] = ~uint64_t{0};
   }
   for (size_t k = 0; k < mu; ++k) {
     for (size_t w = 0; w < words; ++w) prefix_[(k + 1) * words + w] = prefix_[k * words + w] & shifted_[k * words + w];
@@ -110,13 +110,16 @@ void ClimbIndex::scanStrand(const Strand& strand, const MaskMotif& motif, uint16
   for (size_t k = mu; k-- > 0;) {
     for (size_t w = 0; w < words; ++w) suffix_[k * words + w] = suffix_[(k + 1) * words + w] & shifted_[k * words + w];
   }
+  // The windows matching every position but i (few) meet class c at i when
+  // its bits moved down by i share a window start.
   for (size_t i = 0; i < mu; ++i) {
     uint16_t found = codes[i];
     for (size_t w = 0; w < words; ++w) {
-      for (uint64_t x = prefix_[i * words + w] & suffix_[(i + 1) * words + w]; x != 0; x &= x - 1) {
-        const size_t p = w * 64 + static_cast<size_t>(std::countr_zero(x));
-        const uint8_t code = strand.letters[p + i];
-        if (code < 16) found = static_cast<uint16_t>(found | (1u << code));
+      const uint64_t x = prefix_[i * words + w] & suffix_[(i + 1) * words + w];
+      if (x == 0) continue;
+      for (size_t c = 0; c < classes; ++c) {
+        if ((x & shiftedWord(strand.classBits.data() + c * words, words, w, i)) != 0)
+          found = static_cast<uint16_t>(found | (1u << strand.classCodes[c]));
       }
     }
     codes[i] = found;

@@ -35,16 +35,18 @@ class ClimbIndex {
   void scan(const MaskMotif& motif, PositionCodes& result) const;
 
  private:
-  // One strand of a record: for each position set s (1..15) the bitset of the
-  // positions whose code s allows, at masks[(s - 1) * words].
+  // One strand of a record, its positions grouped by code ("classes": the
+  // distinct codes below 16 on the strand, a handful; codes from 16 on are
+  // allowed by no set and belong to none): bit p of class c's bitset, at
+  // classBits[c * words], is set when position p holds classCodes[c]. A set's
+  // positions are the union of the classes it allows, and the codes a scan
+  // finds at a motif position come from which classes meet its windows, so a
+  // scan reads a few bitsets a strand and never the letters themselves.
   struct Strand {
-    // One byte a letter (codes above 15 kept as 16, which no set allows): a
-    // scan reads the letters of its hits, and four bytes a letter spread
-    // them over four times the cache.
-    std::vector<uint8_t> letters;
     int32_t length = 0;
     int32_t words = 0;
-    std::vector<uint64_t> masks;
+    std::vector<uint8_t> classCodes;
+    std::vector<uint64_t> classBits;
   };
 
   void scanStrand(const Strand& strand, const MaskMotif& motif, uint16_t* codes) const;
@@ -52,7 +54,9 @@ class ClimbIndex {
   const std::vector<SequenceRecord>& records_;
   std::vector<Strand> strands_;
   std::vector<size_t> firstStrand_;  // records + 1 entries into strands_
-  // Scratch of a scan: the shifted position masks, prefix and suffix products.
+  // Scratch of a scan: the union of the classes a set allows, the shifted
+  // position masks, prefix and suffix products.
+  mutable std::vector<uint64_t> union_;
   mutable std::vector<uint64_t> shifted_;
   mutable std::vector<uint64_t> prefix_;
   mutable std::vector<uint64_t> suffix_;
