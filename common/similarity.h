@@ -65,12 +65,46 @@ void prepareMotif(const FrequencyMatrix& matrix, const ColumnInfo* info, int col
 // only their column count (they score 0).
 void prepareMotif(const MotifMatrix& matrix, PreparedMotif& forward, PreparedMotif* reverse);
 
-// Best correlation of two prepared motifs (as bestAlignmentCorrelation).
+// Best correlation of two prepared motifs (as bestAlignmentCorrelation). The
+// plain form, one alignment after the other.
 double preparedCorrelation(const PreparedMotif& first, const PreparedMotif& second);
+
+// Prepared motifs side by side in shared arrays, the layout in which one
+// motif is scored against all of them fastest. The collection forms below
+// take motifs as prepareMotif makes them (flag counts rising by 0 or 1 per
+// column).
+struct PreparedCollection {
+  struct Entry {
+    int32_t index = 0;  // its place among the motifs given
+    int32_t columns = 0;
+    bool usable = false;  // prepared with frequencies (otherwise it scores 0)
+    size_t values = 0;    // its 4 * columns values start here
+    size_t flags = 0;     // its columns + 1 counts of flagged columns start here
+  };
+  std::vector<Entry> entries;  // grouped by width within blocks of the given order
+  std::vector<double> values;
+  std::vector<int32_t> flaggedBefore;
+  int32_t widest = 0;  // the most columns of a usable entry
+};
+
+void prepareCollection(const PreparedMotif* motifs, int count, PreparedCollection& out);
+
+// preparedCorrelation(firsts[i], motif j) into out[i * n + j] for every motif
+// j of the collection (n of them) and i < firstCount, bit for bit. Many
+// alignments are summed side by side, each sum still adding its terms in the
+// plain order, one vector lane per alignment; each block of the collection is
+// read once for all the first motifs.
+void preparedCorrelations(const PreparedMotif* firsts, int firstCount,
+                          const PreparedCollection& seconds, double* out);
 
 // The score of prepared motifs: `firstReverse` (null for one strand) is the
 // opposite strand of `first`.
 double simvaleScore(const PreparedMotif& first, const PreparedMotif* firstReverse,
                     const PreparedMotif& second);
+
+// simvaleScore(firsts[i], firstReverses ? &firstReverses[i] : nullptr, motif j)
+// into out[i * n + j], as preparedCorrelations lays them out.
+void simvaleScores(const PreparedMotif* firsts, const PreparedMotif* firstReverses, int firstCount,
+                   const PreparedCollection& seconds, double* out);
 
 }  // namespace tav

@@ -15,35 +15,49 @@ int findClosestMatches(std::vector<MotifEntry>& queries, int queryCount,
   std::vector<PreparedMotif> prepared(referenceCount);
 #pragma omp parallel for schedule(dynamic, 16)
   for (int j = 0; j < referenceCount; ++j) prepareMotif(references[j], prepared[j], nullptr);
+  PreparedCollection collection;
+  prepareCollection(prepared.data(), referenceCount, collection);
 
-  // Queries are independent: each thread prepares its own and writes only
-  // that query's result.
+  // Queries are independent: each thread prepares its own, a few at a time so
+  // that each part of the collection is read once for all of them, and writes
+  // only those queries' results.
+  constexpr int kGroup = 8;
+  const int groups = (queryCount + kGroup - 1) / kGroup;
   int matched = 0;
 #pragma omp parallel reduction(+ : matched)
   {
-    PreparedMotif forward;
-    PreparedMotif reverse;
-#pragma omp for schedule(dynamic, 4)
-    for (int i = 0; i < queryCount; ++i) {
-      MotifMatrix& query = queries[i].matrix;
-      prepareMotif(query, forward, bothStrands ? &reverse : nullptr);
-      double best = -1;
-      int bestReference = -1;
-      for (int j = 0; j < referenceCount; ++j) {
-        const double score = simvaleScore(forward, bothStrands ? &reverse : nullptr, prepared[j]);
-        if (score > best) {
-          best = score;
-          bestReference = j;
-        }
+    std::vector<PreparedMotif> forward(kGroup);
+    std::vector<PreparedMotif> reverse(kGroup);
+    std::vector<double> scores(static_cast<size_t>(kGroup) * referenceCount);
+#pragma omp for schedule(dynamic, 1)
+    for (int g = 0; g < groups; ++g) {
+      const int first = g * kGroup;
+      const int size = std::min(kGroup, queryCount - first);
+      for (int q = 0; q < size; ++q) {
+        prepareMotif(queries[first + q].matrix, forward[q], bothStrands ? &reverse[q] : nullptr);
       }
-      query.hasClosest = false;
-      query.closestName.clear();
-      query.closestScore = 0.0;
-      if (bestReference >= 0 && best > cutoff) {
-        query.hasClosest = true;
-        query.closestName = references[bestReference].closestName;
-        query.closestScore = best;
-        ++matched;
+      simvaleScores(forward.data(), bothStrands ? reverse.data() : nullptr, size, collection,
+                    scores.data());
+      for (int q = 0; q < size; ++q) {
+        const double* row = scores.data() + static_cast<size_t>(q) * referenceCount;
+        double best = -1;
+        int bestReference = -1;
+        for (int j = 0; j < referenceCount; ++j) {
+          if (row[j] > best) {
+            best = row[j];
+            bestReference = j;
+          }
+        }
+        MotifMatrix& query = queries[first + q].matrix;
+        query.hasClosest = false;
+        query.closestName.clear();
+        query.closestScore = 0.0;
+        if (bestReference >= 0 && best > cutoff) {
+          query.hasClosest = true;
+          query.closestName = references[bestReference].closestName;
+          query.closestScore = best;
+          ++matched;
+        }
       }
     }
   }

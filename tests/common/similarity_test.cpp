@@ -142,5 +142,55 @@ TEST(SimvaleScore, PreparedMotifsGiveTheSameBits) {
   }
 }
 
+// Scoring a whole collection sums alignments side by side and folds each
+// motif's offsets out of order; every value must keep the plain bits. Values
+// include zeros, equal columns (no correlation), denormals, huge and negative
+// numbers; flags are random; widths run from 1 up; some motifs are unprepared.
+TEST(SimvaleScore, CollectionScoresGiveThePlainBits) {
+  std::mt19937 rng(2024);
+  const double palette[] = {0.0, 0.25, 0.5, 1.0, 0.1, 3.0, 1e-310, -0.0, -2.0, 1e300, 7e-5};
+  const auto randomPrepared = [&](int columns) {
+    FrequencyMatrix matrix;
+    ColumnInfo info[kMatrixColumns];
+    const bool plain = rng() % 2 == 0;  // frequency-like values only
+    for (int k = 0; k < columns; ++k) {
+      info[k].flag = rng() % 3 != 0 ? 1 : 0;
+      for (int b = 0; b < 4; ++b) {
+        matrix.f[b][k] = plain ? static_cast<double>(rng() % 5) / 4.0 : palette[rng() % 11];
+      }
+    }
+    PreparedMotif motif;
+    prepareMotif(matrix, info, columns, motif);
+    return motif;
+  };
+  const auto randomWidth = [&] { return rng() % 8 == 0 ? 1 : 1 + static_cast<int>(rng() % 40); };
+  std::vector<PreparedMotif> firsts;
+  std::vector<PreparedMotif> seconds;
+  for (int i = 0; i < 24; ++i) firsts.push_back(randomPrepared(randomWidth()));
+  for (int j = 0; j < 1100; ++j) seconds.push_back(randomPrepared(randomWidth()));
+  firsts[3].values.clear();  // unprepared motifs score 0
+  seconds[700].values.clear();
+  PreparedCollection collection;
+  prepareCollection(seconds.data(), static_cast<int>(seconds.size()), collection);
+  const size_t n = seconds.size();
+  std::vector<double> fast(firsts.size() * n);
+  const size_t half = firsts.size() / 2;
+  std::vector<double> scores(half * n);
+  preparedCorrelations(firsts.data(), static_cast<int>(firsts.size()), collection, fast.data());
+  // The second half stands for the opposite strands of the first.
+  simvaleScores(firsts.data(), firsts.data() + half, static_cast<int>(half), collection,
+                scores.data());
+  for (size_t i = 0; i < firsts.size(); ++i) {
+    for (size_t j = 0; j < n; ++j) {
+      const double plain = preparedCorrelation(firsts[i], seconds[j]);
+      ASSERT_EQ(std::memcmp(&plain, &fast[i * n + j], sizeof plain), 0)
+          << i << " " << j << " " << plain << " " << fast[i * n + j];
+      if (i >= half) continue;
+      const double score = simvaleScore(firsts[i], &firsts[i + half], seconds[j]);
+      ASSERT_EQ(std::memcmp(&score, &scores[i * n + j], sizeof score), 0) << i << " " << j;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tav
