@@ -1,12 +1,7 @@
 #include "permutation.h"
 
 #include <algorithm>
-#include <array>
-#include <atomic>
 #include <cmath>
-#include <thread>
-
-#include <omp.h>
 
 #include "console.h"
 #include "interactions.h"
@@ -164,57 +159,12 @@ class WorkScorer {
   std::vector<size_t> maskedFor_;
 };
 
-// Reorderings drawn ahead on other threads for one thread that applies them
-// in order: shuffle s goes to slot s % kSlots once shuffle s - kSlots has
-// been applied. Waits yield the processor, so a machine busy with other
-// work only slows the test down.
-class ShuffleRing {
- public:
-  // For a drawing thread: the slot for `shuffle` once it is free, or null
-  // when the applying thread needs no more shuffles. `first` is the first
-  // shuffle drawn ahead.
-  std::vector<int32_t>* claim(int shuffle, int first) {
-    while (true) {
-      if (stop_.load(std::memory_order_acquire)) return nullptr;
-      if (shuffle - kSlots < first || applied_.load(std::memory_order_acquire) > shuffle - kSlots) break;
-      std::this_thread::yield();
-    }
-    return &slots_[static_cast<size_t>(shuffle % kSlots)].order;
-  }
-  void publish(int shuffle) {
-    slots_[static_cast<size_t>(shuffle % kSlots)].ready.store(shuffle, std::memory_order_release);
-  }
-  // For the applying thread: the reordering of `shuffle` once it is drawn.
-  const std::vector<int32_t>& await(int shuffle) {
-    Slot& slot = slots_[static_cast<size_t>(shuffle % kSlots)];
-    while (slot.ready.load(std::memory_order_acquire) != shuffle) std::this_thread::yield();
-    return slot.order;
-  }
-  // Shuffles before `next` are applied; `done` stops the drawing.
-  void consumed(int next, bool done) {
-    applied_.store(next, std::memory_order_release);
-    if (done) stop_.store(true, std::memory_order_release);
-  }
-
- private:
-  static constexpr int kSlots = 16;
-  struct Slot {
-    std::atomic<int> ready{-1};
-    std::vector<int32_t> order;
-  };
-  std::array<Slot, kSlots> slots_;
-  std::atomic<int> applied_{0};
-  std::atomic<bool> stop_{false};
-};
-
 // The permutation test of one slot. The fast form draws its shuffles from
 // `stream`, ahead of the process-wide generator, which the caller advances
 // past them; the plain form (stream null) draws from the process-wide
-// generator itself. With `drawAhead`, other threads draw the shuffles while
-// this one applies them. Returns the length of the network shuffled.
+// generator itself. Returns the length of the network shuffled.
 int runPermutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
-                       const PermutationParams& params, std::ostream& out, RandomStream* stream,
-                       bool drawAhead) {
+                       const PermutationParams& params, std::ostream& out, RandomStream* stream) {
   const int shuffles = params.shuffles;
   const int slot = params.slot;
   std::vector<InteractionPair> work;
@@ -278,9 +228,8 @@ int runPermutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRe
     }
   };
 
-  int k = 0;
   if (stream == nullptr) {
-    for (; k < shuffles; ++k) {
+    for (int k = 0; k < shuffles; ++k) {
       step(k, [&] {
         shuffleInteractions(work, count);
         scorer.shuffled();
@@ -290,8 +239,7 @@ int runPermutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRe
   } else {
     const ShuffleModuli moduli = shuffleModuli(count);
     std::vector<uint32_t> offsets;
-    // While many pairs run, their scoring is what is split across threads.
-    for (; k < shuffles && (!drawAhead || running.size() > static_cast<size_t>(kMaskedPairs)); ++k) {
+    for (int k = 0; k < shuffles; ++k) {
       step(k, [&] {
         drawShuffleOffsets(*stream, moduli, offsets);
         scorer.shuffleAndScore(
@@ -299,47 +247,6 @@ int runPermutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRe
             running, scores);
       });
     }
-    // Few pairs make a network's scoring too short to split, so the other
-    // threads draw the reorderings of the coming shuffles into a ring of
-    // slots while this one applies them in order.
-    const int first = k;
-    const uint64_t perShuffle = count > 1 ? static_cast<uint64_t>(count - 1) : 0;
-    auto draw = [&](int shuffle, std::vector<int32_t>& order) {
-      RandomStream ahead = *stream;
-      ahead.skip(static_cast<uint64_t>(shuffle - first) * perShuffle);
-      drawShuffleOrder(ahead, moduli, count, order);
-    };
-    if (k < shuffles) {
-      ShuffleRing ring;
-      std::vector<InteractionPair> scratch;
-#pragma omp parallel
-      {
-        const int thread = omp_get_thread_num();
-        const int drawers = omp_get_num_threads() - 1;
-        if (thread == 0) {
-          std::vector<int32_t> own;  // a team of one draws for itself
-          for (; k < shuffles; ++k) {
-            step(k, [&] {
-              if (drawers == 0) draw(k, own);
-              const std::vector<int32_t>& order = drawers == 0 ? own : ring.await(k);
-              scorer.shuffleAndScore(
-                  [&](auto&& visit) { applyShuffleOrder(order, work, count, scratch, visit); },
-                  pairs, running, scores);
-            });
-            ring.consumed(k + 1, skipped);
-          }
-          ring.consumed(shuffles, true);
-        } else {
-          for (int shuffle = first + thread - 1; shuffle < shuffles; shuffle += drawers) {
-            std::vector<int32_t>* order = ring.claim(shuffle, first);
-            if (order == nullptr) break;
-            draw(shuffle, *order);
-            ring.publish(shuffle);
-          }
-        }
-      }
-    }
-    stream->skip(static_cast<uint64_t>(shuffles - first) * perShuffle);
   }
 
   for (PairRecord& p : pairs) {
@@ -368,15 +275,15 @@ uint64_t permutationDraws(int shuffles, int count) {
 void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
                      const PermutationParams& params, std::ostream& out, RandomStream* stream) {
   if (params.path == ScoringPath::Plain) {
-    runPermutationTest(genes, n, pairs, params, out, nullptr, false);
+    runPermutationTest(genes, n, pairs, params, out, nullptr);
     return;
   }
   if (stream != nullptr) {
-    runPermutationTest(genes, n, pairs, params, out, stream, false);
+    runPermutationTest(genes, n, pairs, params, out, stream);
     return;
   }
   RandomStream own(0);
-  const int count = runPermutationTest(genes, n, pairs, params, out, &own, omp_get_max_threads() > 1);
+  const int count = runPermutationTest(genes, n, pairs, params, out, &own);
   skipRandom(permutationDraws(params.shuffles, count));
 }
 
