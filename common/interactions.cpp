@@ -7,6 +7,7 @@
 
 #include "capacities.h"
 #include "console.h"
+#include "cpu_features.h"
 #include "line_reader.h"
 #include "random.h"
 
@@ -161,11 +162,19 @@ ShuffleModuli shuffleModuli(int n) {
 namespace {
 
 // values[j] %= divisor[j] over the whole vector (draws are below 2^15).
-__attribute__((target_clones("avx2", "default"))) void reduceSmall(uint32_t* values,
-                                                                   const uint32_t* magic,
-                                                                   const uint32_t* divisor,
-                                                                   size_t count) {
+[[gnu::always_inline]] inline void reduceSmall(uint32_t* values, const uint32_t* magic,
+                                               const uint32_t* divisor, size_t count) {
   for (size_t j = 0; j < count; ++j) values[j] = smallModulo(values[j], magic[j], divisor[j]);
+}
+
+__attribute__((target("avx2"))) void reduceSmallAvx2(uint32_t* values, const uint32_t* magic,
+                                                     const uint32_t* divisor, size_t count) {
+  reduceSmall(values, magic, divisor, count);
+}
+
+void reduceSmallBase(uint32_t* values, const uint32_t* magic, const uint32_t* divisor,
+                     size_t count) {
+  reduceSmall(values, magic, divisor, count);
 }
 
 }  // namespace
@@ -176,7 +185,11 @@ void drawShuffleOffsets(RandomStream& stream, const ShuffleModuli& moduli,
   offsets.resize(draws);
   stream.drawMany(offsets.data(), draws);
   if (moduli.magic.size() == draws) {
-    reduceSmall(offsets.data(), moduli.magic.data(), moduli.divisor.data(), draws);
+    if (cpuHasAvx2()) {
+      reduceSmallAvx2(offsets.data(), moduli.magic.data(), moduli.divisor.data(), draws);
+    } else {
+      reduceSmallBase(offsets.data(), moduli.magic.data(), moduli.divisor.data(), draws);
+    }
   } else {
     for (size_t j = 0; j < draws; ++j) offsets[j] = moduli.divideBy[j](offsets[j]);
   }

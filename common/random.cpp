@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "cpu_features.h"
+
 namespace tav {
 
 namespace {
@@ -44,12 +46,10 @@ void RandomStream::skip(uint64_t count) { state_ = advance(state_, count); }
 
 // Interleaved copies of the generator, each stepping as many draws as there
 // are copies at a time, break the chain of one multiply-add per draw; four
-// vectors of them keep the multiplier busy. The vector form is picked at run
-// time where the CPU has it.
+// vectors of them keep the multiplier busy.
 namespace {
 
-__attribute__((target_clones("avx2", "default"))) uint32_t drawLanes(uint32_t state, uint32_t* values,
-                                                                     size_t count) {
+[[gnu::always_inline]] inline uint32_t drawLanes(uint32_t state, uint32_t* values, size_t count) {
   using Lanes = uint32_t __attribute__((vector_size(32)));
   constexpr size_t kWidth = sizeof(Lanes) / sizeof(uint32_t);
   constexpr size_t kVectors = 4;
@@ -85,10 +85,19 @@ __attribute__((target_clones("avx2", "default"))) uint32_t drawLanes(uint32_t st
   return state;
 }
 
+__attribute__((target("avx2"))) uint32_t drawLanesAvx2(uint32_t state, uint32_t* values,
+                                                        size_t count) {
+  return drawLanes(state, values, count);
+}
+
+uint32_t drawLanesBase(uint32_t state, uint32_t* values, size_t count) {
+  return drawLanes(state, values, count);
+}
+
 }  // namespace
 
 void RandomStream::drawMany(uint32_t* values, size_t count) {
-  state_ = drawLanes(state_, values, count);
+  state_ = cpuHasAvx2() ? drawLanesAvx2(state_, values, count) : drawLanesBase(state_, values, count);
 }
 
 }  // namespace tav

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "cpu_features.h"
+
 namespace tav {
 
 namespace {
@@ -333,11 +335,7 @@ void laneCorrelationsSse2(const double* x, const double* const* ys, int d, doubl
 
 void laneCorrelations(const double* x, const double* const* ys, int d, double mx, double xVariance,
                       double* out) {
-  static const bool avx2 = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  if (avx2) {
+  if (cpuHasAvx2()) {
     laneCorrelationsAvx2(x, ys, d, mx, xVariance, out);
   } else {
     laneCorrelationsSse2(x, ys, d, mx, xVariance, out);
