@@ -10,6 +10,7 @@ set(TAVRIN_FUZZ_TARGETS
   similarity=tavrin_common
   masked_counts=pair_finder_lib
   queue_counts=motif_pair_finder_lib
+  climb_scan=motif_pair_finder_lib
   se_file=tavrin_common
   noa_reader=tavrin_common
   motif=tavrin_common

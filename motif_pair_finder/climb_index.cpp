@@ -126,6 +126,36 @@ void ClimbIndex::scanStrand(const Strand& strand, const MaskMotif& motif, uint16
   }
 }
 
+void scanPlain(const std::vector<SequenceRecord>& records, const MaskMotif& motif,
+               PositionCodes& result) {
+  const size_t m = motif.sets.size();
+  result.length = static_cast<int>(m);
+  result.codes.assign(records.size() * m, 0);
+  result.present.assign(records.size(), m == 0 ? 1 : 0);
+  if (m == 0) return;
+  auto allows = [&](size_t k, LetterCode code) {
+    const LetterCode set = motif.sets[k] & 15u;
+    return set != 0 && code < 16 && (code & ~set) == 0;
+  };
+  for (size_t r = 0; r < records.size(); ++r) {
+    const SequenceRecord& record = records[r];
+    const auto length = static_cast<size_t>(scannedLength(record));
+    uint16_t* codes = result.codes.data() + r * m;
+    for (const std::vector<LetterCode>* strand : {&record.codes, &record.reverseCodes}) {
+      if (strand == &record.reverseCodes && !record.hasReverse) continue;
+      for (size_t p = 0; p + m <= length; ++p) {
+        for (size_t i = 0; i < m; ++i) {
+          bool others = true;
+          for (size_t k = 0; k < m && others; ++k) others = k == i || allows(k, (*strand)[p + k]);
+          const LetterCode code = (*strand)[p + i];
+          if (others && code < 16) codes[i] = static_cast<uint16_t>(codes[i] | (1u << code));
+        }
+      }
+    }
+    result.present[r] = codesAllow(codes[0], motif.sets[0]) ? 1 : 0;
+  }
+}
+
 void ClimbIndex::scan(const MaskMotif& motif, PositionCodes& result) const {
   const size_t records = records_.size();
   const auto m = static_cast<size_t>(motif.length());

@@ -26,6 +26,10 @@ struct PositionCodes {
 // True when one of the codes in the 16-bit mask has no bit outside `set`.
 bool codesAllow(uint16_t codes, LetterCode set);
 
+// What ClimbIndex::scan finds, window by window: the plain form, for tests.
+void scanPlain(const std::vector<SequenceRecord>& records, const MaskMotif& motif,
+               PositionCodes& result);
+
 class ClimbIndex {
  public:
   // Keeps a reference to the records, which must outlive the index and keep
