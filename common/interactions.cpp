@@ -215,7 +215,17 @@ void drawShuffleOrder(RandomStream& stream, const ShuffleModuli& moduli, int n,
 
 void applyShuffleOrder(const std::vector<int32_t>& order, std::vector<InteractionPair>& list, int n,
                        std::vector<InteractionPair>& scratch) {
-  applyShuffleOrder(order, list, n, scratch, [](const InteractionPair&) {});
+  n = std::min({n, static_cast<int>(list.size()), static_cast<int>(order.size())});
+  if (n <= 0) return;
+  scratch.resize(static_cast<size_t>(n));
+  for (int j = 0; j < n; ++j)
+    scratch[static_cast<size_t>(j)] = list[static_cast<size_t>(order[static_cast<size_t>(j)])];
+  for (int j = 0; j < n - 1; ++j) {
+    list[static_cast<size_t>(j)].first = scratch[static_cast<size_t>(j)].first;
+    list[static_cast<size_t>(j)].second = scratch[static_cast<size_t>(j + 1)].second;
+  }
+  list[static_cast<size_t>(n - 1)].first = scratch[static_cast<size_t>(n - 1)].first;
+  list[static_cast<size_t>(n - 1)].second = scratch[0].second;
 }
 
 template <typename Record>

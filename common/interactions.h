@@ -104,24 +104,7 @@ void shuffleWithOffsets(std::vector<InteractionPair>& list, int n,
 void drawShuffleOrder(RandomStream& stream, const ShuffleModuli& moduli, int n,
                       std::vector<int32_t>& order);
 // The same list as shuffleInteractions would leave, given the order drawn
-// from the same draws; `scratch` is working space. `visit` sees every entry
-// of the new list once, in place order.
-template <typename Visit>
-void applyShuffleOrder(const std::vector<int32_t>& order, std::vector<InteractionPair>& list, int n,
-                       std::vector<InteractionPair>& scratch, Visit&& visit) {
-  n = std::min({n, static_cast<int>(list.size()), static_cast<int>(order.size())});
-  if (n <= 0) return;
-  scratch.resize(static_cast<size_t>(n));
-  InteractionPair* entries = list.data();
-  const InteractionPair* moved = scratch.data();
-  for (int j = 0; j < n; ++j) scratch[static_cast<size_t>(j)] = entries[order[static_cast<size_t>(j)]];
-  for (int j = 0; j < n - 1; ++j) {
-    entries[j] = InteractionPair{moved[j].first, moved[j + 1].second};
-    visit(entries[j]);
-  }
-  entries[n - 1] = InteractionPair{moved[n - 1].first, moved[0].second};
-  visit(entries[n - 1]);
-}
+// from the same draws; `scratch` is working space.
 void applyShuffleOrder(const std::vector<int32_t>& order, std::vector<InteractionPair>& list, int n,
                        std::vector<InteractionPair>& scratch);
 

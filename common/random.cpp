@@ -42,8 +42,6 @@ void skipRandom(uint64_t count) { generatorState = advance(generatorState, count
 
 RandomStream::RandomStream(uint64_t ahead) : state_(advance(generatorState, ahead)) {}
 
-void RandomStream::skip(uint64_t count) { state_ = advance(state_, count); }
-
 // Interleaved copies of the generator, each stepping as many draws as there
 // are copies at a time, break the chain of one multiply-add per draw; four
 // vectors of them keep the multiplier busy.

@@ -34,8 +34,6 @@ class RandomStream {
     state_ = state_ * 214013u + 2531011u;
     return static_cast<int>((state_ >> 16) & 32767u);
   }
-  // Moves on as `count` calls of draw() would, in O(log count).
-  void skip(uint64_t count);
   // The next `count` draws into `values`, as `count` calls of draw() would
   // give them, computed several at a time (the plain twin is draw()).
   void drawMany(uint32_t* values, size_t count);

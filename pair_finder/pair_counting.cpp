@@ -199,24 +199,7 @@ void clearTags(std::vector<InteractionPair>& list, int count) {
 
 void taggedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair>& list, int count,
                        int64_t* both) {
-  const GeneMasks* m = masks.genes.data();
-  const InteractionPair* e = list.data();
-  constexpr int kBlock = 8;
-  int i = 0;
-  // A block is looked into only when one of its entries has both nodes tagged.
-  for (; i + kBlock <= count; i += kBlock) {
-    int32_t any = 0;
-    for (int k = 0; k < kBlock; ++k) any |= e[i + k].first & e[i + k].second;
-    if ((any & kCarrierTag) == 0) continue;
-    for (int k = i; k < i + kBlock; ++k) {
-      if ((e[k].first & e[k].second & kCarrierTag) != 0)
-        addMaskedEntry(m, untagged(e[k].first), untagged(e[k].second), both);
-    }
-  }
-  for (; i < count; ++i) {
-    if ((e[i].first & e[i].second & kCarrierTag) != 0)
-      addMaskedEntry(m, untagged(e[i].first), untagged(e[i].second), both);
-  }
+  for (int i = 0; i < count; ++i) addTaggedEntry(masks.genes.data(), list[static_cast<size_t>(i)], both);
 }
 
 PairCounts indexCounts(const EdgeIndex& index, const std::vector<int32_t>& carriersA,

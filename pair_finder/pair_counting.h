@@ -100,6 +100,12 @@ inline void addMaskedEntry(const GeneMasks* m, int32_t x, int32_t y, int64_t* bo
   for (; other != 0; other &= other - 1) ++both[std::countr_zero(other)];
 }
 
+// Adds entry e of a list tagged from the masks to both[] when both its
+// nodes are tagged (only then can it hold a pair).
+inline void addTaggedEntry(const GeneMasks* m, const InteractionPair& e, int64_t* both) {
+  if ((e.first & e.second & kCarrierTag) != 0) addMaskedEntry(m, untagged(e.first), untagged(e.second), both);
+}
+
 // maskedCrossCounts over a list tagged from the same masks.
 void taggedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair>& list, int count,
                        int64_t* both);

@@ -50,24 +50,21 @@ class WorkScorer {
     return score(p, mark_);
   }
 
-  // Runs `reshuffle(visit)`, which changes the work list into the next
-  // network and hands `visit` each of its entries, then sets scores[r] to the
-  // score of pairs[running[r]] on that network.
-  template <typename Reshuffle>
-  void shuffleAndScore(Reshuffle&& reshuffle, const std::vector<PairRecord>& pairs,
+  // Shuffles the work list by `offsets` and sets scores[r] to the score of
+  // pairs[running[r]] on the new network; few pairs are counted in the
+  // shuffle's own pass over the list.
+  void shuffleAndScore(const std::vector<uint32_t>& offsets, const std::vector<PairRecord>& pairs,
                        const std::vector<size_t>& running, std::vector<double>& scores) {
     stale_ = true;
     if (!masked(pairs, running)) {
-      reshuffle([](const InteractionPair&) {});
+      shuffleWithOffsets(work_, count_, offsets);
       scoreRunning(pairs, running, scores);
       return;
     }
     int64_t both[kMaskedPairs] = {};
     const GeneMasks* m = masks_.genes.data();
-    reshuffle([&](const InteractionPair& e) {
-      if ((e.first & e.second & kCarrierTag) != 0)
-        addMaskedEntry(m, untagged(e.first), untagged(e.second), both);
-    });
+    shuffleWithOffsets(work_, count_, offsets,
+                       [&](const InteractionPair& e) { addTaggedEntry(m, e, both); });
     scores.resize(running.size());
     for (size_t r = 0; r < running.size(); ++r) {
       const PairRecord& p = pairs[running[r]];
@@ -242,9 +239,7 @@ int runPermutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRe
     for (int k = 0; k < shuffles; ++k) {
       step(k, [&] {
         drawShuffleOffsets(*stream, moduli, offsets);
-        scorer.shuffleAndScore(
-            [&](auto&& visit) { shuffleWithOffsets(work, count, offsets, visit); }, pairs,
-            running, scores);
+        scorer.shuffleAndScore(offsets, pairs, running, scores);
       });
     }
   }

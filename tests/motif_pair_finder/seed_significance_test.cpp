@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <sstream>
 
 #include "console.h"
@@ -78,13 +79,7 @@ TEST(AssessSeedSignificance, FastCountingEqualsThePlainComputation) {
 // All queued pairs counted at once from per-record bits over an edge list
 // (whole rounds of sixteen and the rest) are the counts edge by edge.
 TEST(CountQueueOnEdges, MatchesCountingEachEdge) {
-  uint64_t x = 0x9E3779B97F4A7C15ull;
-  auto next = [&x] {
-    x ^= x << 13;
-    x ^= x >> 7;
-    x ^= x << 17;
-    return x;
-  };
+  std::mt19937_64 next(99);
   for (int round = 0; round < 30; ++round) {
     const int records = 1 + round * 7;
     const size_t motifs = 3 + static_cast<size_t>(round % 11);
