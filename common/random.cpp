@@ -84,7 +84,7 @@ namespace {
 }
 
 __attribute__((target("avx2"))) uint32_t drawLanesAvx2(uint32_t state, uint32_t* values,
-                                                        size_t count) {
+                                                       size_t count) {
   return drawLanes(state, values, count);
 }
 
@@ -95,7 +95,8 @@ uint32_t drawLanesBase(uint32_t state, uint32_t* values, size_t count) {
 }  // namespace
 
 void RandomStream::drawMany(uint32_t* values, size_t count) {
-  state_ = cpuHasAvx2() ? drawLanesAvx2(state_, values, count) : drawLanesBase(state_, values, count);
+  state_ =
+      cpuHasAvx2() ? drawLanesAvx2(state_, values, count) : drawLanesBase(state_, values, count);
 }
 
 }  // namespace tav

@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t at = 2;
   auto next = [&]() -> int { return at < size ? data[at++] : 0; };
   tav::MaskMotif motif;
-  for (size_t k = 0; k < motifLength; ++k) motif.sets.push_back(static_cast<tav::LetterCode>(next() % 17));
+  for (size_t k = 0; k < motifLength; ++k)
+    motif.sets.push_back(static_cast<tav::LetterCode>(next() % 17));
   std::vector<tav::SequenceRecord> table(static_cast<size_t>(records));
   for (tav::SequenceRecord& record : table) {
     const int shape = next();
@@ -23,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int p = 0; p < length; ++p) {
       // Mostly single letters, sometimes any code.
       const int v = next();
-      record.codes.push_back(v < 200 ? tav::LetterCode{1} << (v % 4) : static_cast<tav::LetterCode>(v % 20));
+      record.codes.push_back(v < 200 ? tav::LetterCode{1} << (v % 4)
+                                     : static_cast<tav::LetterCode>(v % 20));
       if (record.hasReverse) record.reverseCodes.push_back(tav::LetterCode{1} << ((v / 4) % 4));
     }
     record.length = length;

@@ -57,8 +57,8 @@ ClimbIndex::ClimbIndex(const std::vector<SequenceRecord>& records) : records_(re
         strand.classCodes.push_back(static_cast<uint8_t>(codes[p]));
         strand.classBits.resize(strand.classBits.size() + words, 0);
       }
-      strand.classBits[static_cast<size_t>(c) * words + static_cast<size_t>(p >> 6)] |=
-          uint64_t{1} << (p & 63);
+      strand.classBits[static_cast<size_t>(c) * words + static_cast<size_t>(p >> 6)] |= uint64_t{1}
+                                                                                        << (p & 63);
     }
     strands_.push_back(std::move(strand));
   };
@@ -105,10 +105,12 @@ void ClimbIndex::scanStrand(const Strand& strand, const MaskMotif& motif, uint16
     suffix_[mu * words + w] = ~uint64_t{0};
   }
   for (size_t k = 0; k < mu; ++k) {
-    for (size_t w = 0; w < words; ++w) prefix_[(k + 1) * words + w] = prefix_[k * words + w] & shifted_[k * words + w];
+    for (size_t w = 0; w < words; ++w)
+      prefix_[(k + 1) * words + w] = prefix_[k * words + w] & shifted_[k * words + w];
   }
   for (size_t k = mu; k-- > 0;) {
-    for (size_t w = 0; w < words; ++w) suffix_[k * words + w] = suffix_[(k + 1) * words + w] & shifted_[k * words + w];
+    for (size_t w = 0; w < words; ++w)
+      suffix_[k * words + w] = suffix_[(k + 1) * words + w] & shifted_[k * words + w];
   }
   // The windows matching every position but i (few) meet class c at i when
   // its bits moved down by i share a window start.
@@ -165,7 +167,8 @@ void ClimbIndex::scan(const MaskMotif& motif, PositionCodes& result) const {
   if (m == 0) return;
   for (size_t r = 0; r < records; ++r) {
     uint16_t* codes = result.codes.data() + r * m;
-    for (size_t s = firstStrand_[r]; s < firstStrand_[r + 1]; ++s) scanStrand(strands_[s], motif, codes);
+    for (size_t s = firstStrand_[r]; s < firstStrand_[r + 1]; ++s)
+      scanStrand(strands_[s], motif, codes);
     // A window matching every position but the first, with a fitting code there, is a match.
     result.present[r] = codesAllow(codes[0], motif.sets[0]) ? 1 : 0;
   }

@@ -64,7 +64,8 @@ QueueBits queueBits(const StorePresence& presence, const std::vector<MotifPair>&
     const MotifPair& pair = queue[static_cast<size_t>(i)];
     const uint64_t bit = uint64_t{1} << (i & 63);
     for (int32_t r = 0; r < records; ++r) {
-      const size_t at = static_cast<size_t>(r) * static_cast<size_t>(bits.words) + static_cast<size_t>(i >> 6);
+      const size_t at =
+          static_cast<size_t>(r) * static_cast<size_t>(bits.words) + static_cast<size_t>(i >> 6);
       if (presence.present(static_cast<size_t>(pair.first), r)) bits.first[at] |= bit;
       if (presence.present(static_cast<size_t>(pair.second), r)) bits.second[at] |= bit;
     }
@@ -128,10 +129,11 @@ struct SlicedCounter {
     addSixteens(carry);
   }
   int64_t lane(int i) const {
-    int64_t count = static_cast<int64_t>((ones >> i) & 1u) + 2 * static_cast<int64_t>((twos >> i) & 1u) +
-                    4 * static_cast<int64_t>((fours >> i) & 1u) +
-                    8 * static_cast<int64_t>((eights >> i) & 1u);
-    for (int p = 0; p < kPlanes; ++p) count += static_cast<int64_t>((sixteens[p] >> i) & 1u) << (p + 4);
+    int64_t count =
+        static_cast<int64_t>((ones >> i) & 1u) + 2 * static_cast<int64_t>((twos >> i) & 1u) +
+        4 * static_cast<int64_t>((fours >> i) & 1u) + 8 * static_cast<int64_t>((eights >> i) & 1u);
+    for (int p = 0; p < kPlanes; ++p)
+      count += static_cast<int64_t>((sixteens[p] >> i) & 1u) << (p + 4);
     return count;
   }
 };
@@ -240,7 +242,9 @@ void assessSeedSignificance(const std::vector<SequenceRecord>& records,
   }
   const auto batches = static_cast<int64_t>(starts.size());
   starts.push_back(shuffles);
-  auto sizeOf = [&](int64_t r) { return starts[static_cast<size_t>(r) + 1] - starts[static_cast<size_t>(r)]; };
+  auto sizeOf = [&](int64_t r) {
+    return starts[static_cast<size_t>(r) + 1] - starts[static_cast<size_t>(r)];
+  };
 
   const ShuffleModuli moduli = shuffleModuli(edges);
   const uint64_t drawsPerShuffle = edges > 1 ? static_cast<uint64_t>(edges - 1) : 0;
@@ -297,10 +301,9 @@ void assessSeedSignificance(const std::vector<SequenceRecord>& records,
             countQueueOnEdges(bits, list, edges, both.data());
             for (int i = 0; i < remaining; ++i) {
               const MotifPair& pair = queue[static_cast<size_t>(i)];
-              const double x = mutualInformation(
-                  countsFromMargins(total, sides[static_cast<size_t>(pair.first)].weight,
-                                    sides[static_cast<size_t>(pair.second)].weight,
-                                    both[static_cast<size_t>(i)]));
+              const double x = mutualInformation(countsFromMargins(
+                  total, sides[static_cast<size_t>(pair.first)].weight,
+                  sides[static_cast<size_t>(pair.second)].weight, both[static_cast<size_t>(i)]));
               hits[i] = x >= pair.observed;
             }
           } else {

@@ -60,7 +60,8 @@ void concurrentTrials(std::vector<GeneRecord>& genes, int n, std::vector<PairRec
     for (int t = 0; t < trials; ++t) {
       if (own.empty()) own = genes;
       for (int g = 0; g < n; ++g)
-        own[static_cast<size_t>(g)].excluded = leftOut[static_cast<size_t>(t)][static_cast<size_t>(g)] != 0;
+        own[static_cast<size_t>(g)].excluded =
+            leftOut[static_cast<size_t>(t)][static_cast<size_t>(g)] != 0;
       std::ostringstream console;
       write(console, "Jack-knife trial no. ", t + 1, "...");
       PermutationParams params = test;

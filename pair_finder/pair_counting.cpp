@@ -199,7 +199,8 @@ void clearTags(std::vector<InteractionPair>& list, int count) {
 
 void taggedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair>& list, int count,
                        int64_t* both) {
-  for (int i = 0; i < count; ++i) addTaggedEntry(masks.genes.data(), list[static_cast<size_t>(i)], both);
+  for (int i = 0; i < count; ++i)
+    addTaggedEntry(masks.genes.data(), list[static_cast<size_t>(i)], both);
 }
 
 PairCounts indexCounts(const EdgeIndex& index, const std::vector<int32_t>& carriersA,

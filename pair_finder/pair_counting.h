@@ -68,7 +68,7 @@ inline constexpr int kMaskedPairs = 64;
 
 struct PairMasks {
   std::vector<GeneMasks> genes;  // one per gene
-  std::vector<uint8_t> anyPair;   // 1 when the gene carries an element of some pair
+  std::vector<uint8_t> anyPair;  // 1 when the gene carries an element of some pair
 };
 
 // Masks of the first n genes for `pairs` (at most kMaskedPairs are used);
@@ -84,8 +84,8 @@ void maskedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair
 
 // A list can carry, on each node, whether the gene carries an element of
 // some pair of the masks: then the entries that touch no pair, nearly all of
-// them, are passed over without a look at the masks, several at a time.
-// Shuffles move the tags with the nodes.
+// them, are passed over without a look at the masks. Shuffles move the tags
+// with the nodes.
 inline constexpr int32_t kCarrierTag = int32_t{1} << 30;
 inline int32_t untagged(int32_t node) { return node & ~kCarrierTag; }
 // Sets the tags of the first `count` entries from the masks (nodes below
@@ -103,7 +103,8 @@ inline void addMaskedEntry(const GeneMasks* m, int32_t x, int32_t y, int64_t* bo
 // Adds entry e of a list tagged from the masks to both[] when both its
 // nodes are tagged (only then can it hold a pair).
 inline void addTaggedEntry(const GeneMasks* m, const InteractionPair& e, int64_t* both) {
-  if ((e.first & e.second & kCarrierTag) != 0) addMaskedEntry(m, untagged(e.first), untagged(e.second), both);
+  if ((e.first & e.second & kCarrierTag) != 0)
+    addMaskedEntry(m, untagged(e.first), untagged(e.second), both);
 }
 
 // maskedCrossCounts over a list tagged from the same masks.

@@ -88,7 +88,8 @@ TEST(CountQueueOnEdges, MatchesCountingEachEdge) {
     const uint64_t density = 1 + next() % 4;  // about a density-th of the records hold a motif
     for (size_t m = 0; m < motifs; ++m) {
       for (int32_t r = 0; r < records; ++r) {
-        if (next() % density == 0) presence.bits[m][static_cast<size_t>(r) >> 6] |= uint64_t{1} << (r & 63);
+        if (next() % density == 0)
+          presence.bits[m][static_cast<size_t>(r) >> 6] |= uint64_t{1} << (r & 63);
       }
     }
     const int count = 1 + round * 5;  // past one word of pairs from round 13 on

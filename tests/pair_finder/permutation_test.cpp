@@ -145,14 +145,16 @@ TEST(PermutationTest, MaskedCountsMatchCountingEachInteraction) {
   std::mt19937 rng(5);
   for (int round = 0; round < 40; ++round) {
     const int elements = 2 + round % 9;
-    Network net = randomNetwork(rng, 5 + round, 4 * (5 + round), elements, 0.1 + 0.02 * (round % 10));
+    Network net =
+        randomNetwork(rng, 5 + round, 4 * (5 + round), elements, 0.1 + 0.02 * (round % 10));
     for (GeneRecord& g : net.genes) g.excluded = rng() % 5 == 0;
     std::ostringstream ignored;
     std::vector<InteractionPair> list;
     const int count = buildTrainingSet(net.genes, net.n(), list, ignored);
     std::vector<std::pair<int32_t, int32_t>> pairs;
     for (int i = 0; i < kMaskedPairs; ++i)
-      pairs.emplace_back(static_cast<int32_t>(rng() % elements), static_cast<int32_t>(rng() % elements));
+      pairs.emplace_back(static_cast<int32_t>(rng() % elements),
+                         static_cast<int32_t>(rng() % elements));
     const PairMasks masks = pairMasks(net.genes, net.n(), pairs);
     int64_t masked[kMaskedPairs] = {};
     int64_t tagged[kMaskedPairs] = {};
