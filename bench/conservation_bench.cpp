@@ -30,7 +30,6 @@ std::vector<SequenceRecord> promoters(std::mt19937& rng, int count, int length, 
     for (int p = 0; p < length; ++p) r.codes.push_back(bases[rng() % 4]);
     r.length = length;
   }
-  buildReverseComplements(records);
   if (index) indexSequences(records, SequenceAlphabet::Nucleotide);
   return records;
 }
@@ -55,8 +54,8 @@ void BM_MotifWithDecoys(benchmark::State& state) {
   std::ostringstream console;
   for (auto _ : state) {
     seedRandom(1);
-    scoreAllMotifs(motifs, 1, o.pairs, static_cast<int>(o.pairs.size()), 100,
-                   ConservationAlphabet::Nucleotide, console);
+    scoreAllMotifs(motifs, 1, o.pairs, static_cast<int>(o.pairs.size()),
+                   ScoringParams{100, ConservationAlphabet::Nucleotide, true}, console);
     benchmark::DoNotOptimize(motifs[0].pValue);
   }
   state.SetItemsProcessed(state.iterations() * 101 * 3000);  // occurrence tests

@@ -2,6 +2,7 @@
 """Deterministic scale inputs for the running-time benchmarks.
 
 Usage: bench/make_inputs.py OUTPUT_DIR [SCALE]
+       bench/make_inputs.py --capacity OUTPUT_DIR
 
 Writes, for every program, inputs at the sizes of the README's running-time
 table (SCALE < 1 shrinks the counts for a quick try). The same seed always
@@ -15,6 +16,12 @@ gives the same bytes, so the outputs' md5 sums can be compared between builds.
                100 motifs (five planted words kept in 70% of orthologs)
   vantor_p/    the same for proteins (300 residues), 100 protein motifs
   simvale/     10000 query motifs and 10000 JASPAR count matrices
+
+--capacity writes the conservation scorers' inputs at their capacities (1.2 GB
+of FASTA for each alphabet; the scale does not apply), for peak memory:
+  vantor_n/    two organisms of 30000 sequences x 10000 bases (rarely N), 30000
+               ortholog pairs, three motifs
+  vantor_p/    the same in residues (rarely B, Z or X)
 """
 import os
 import random
@@ -179,9 +186,46 @@ def simvale(out, rnd, scale):
                 f.write("%s  [%s ]\n" % (letter, " ".join("%2d" % c[row] for c in columns)))
 
 
+def capacity_fasta(path, rnd, prefix, letters, rare):
+    """30000 sequences of 10000 letters: random bytes mapped to letters, one
+    byte value in 256 to each of the rare letters."""
+    table = bytearray(letters[b % len(letters)] for b in range(256))
+    for i, c in enumerate(rare):
+        table[255 - i] = ord(c)
+    with open(path, "wb") as f:
+        for i in range(30000):
+            seq = rnd.randbytes(10000).translate(table)
+            f.write(b">%s_%05d\n" % (prefix, i))
+            f.write(b"\n".join(seq[k:k + 80] for k in range(0, len(seq), 80)) + b"\n")
+
+
+def capacity(root):
+    rnd = random.Random(31)
+    for name, letters, rare, motifs, kind in (
+            ("vantor_n", b"ACGT", "N", ["TGACTCA", "CA[CG]GTG", "GATAAG"], "5'MOTIF"),
+            ("vantor_p", b"ARNDCQEGHILKMFPSTWYV", "BZX", ["WKDHC", "P[GA]RMY", "LVNQT"], "PMOTIF")):
+        out = os.path.join(root, name)
+        os.makedirs(out, exist_ok=True)
+        capacity_fasta(os.path.join(out, "organism1.fa"), rnd, b"O1", letters, rare)
+        capacity_fasta(os.path.join(out, "organism2.fa"), rnd, b"O2", letters, rare)
+        with open(os.path.join(out, "orthologs.tab"), "w") as f:
+            f.write("Organism1\tOrganism2\n")
+            for i in range(30000):
+                f.write("O1_%05d\tO2_%05d\n" % (i, i))
+        with open(os.path.join(out, "motifs.noa"), "w") as f:
+            f.write("SequenceElementType\n")
+            for motif in motifs:
+                f.write("%s = %s\n" % (motif, kind))
+
+
 def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
+    if sys.argv[1] == "--capacity":
+        if len(sys.argv) < 3:
+            sys.exit(__doc__)
+        capacity(sys.argv[2])
+        return
     root = sys.argv[1]
     scale = float(sys.argv[2]) if len(sys.argv) > 2 else 1.0
     jobs = [("tavrin_n", lambda d, r: tavrin_n(d, r, scale)),

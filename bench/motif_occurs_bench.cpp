@@ -24,13 +24,20 @@ Workload makeWorkload(bool bothStrands, bool protein) {
   for (tav::SequenceRecord& r : w.records) {
     r.length = protein ? 300 : 500;
     r.codes.resize(static_cast<size_t>(r.length));
-    for (tav::LetterCode& c : r.codes) {
-      c = engine() % 100 == 0 ? (protein ? tav::kAnyProtein : tav::kAnyNucleotide)
-                              : tav::LetterCode{1} << (engine() % letters);
+    for (tav::SequenceLetter& c : r.codes) {
+      const auto letter = static_cast<int>(engine() % static_cast<unsigned>(letters));
+      if (engine() % 100 == 0) {
+        c = protein ? tav::kAnyProteinLetter
+                    : static_cast<tav::SequenceLetter>(tav::kAnyNucleotide);
+      } else {
+        c = static_cast<tav::SequenceLetter>(protein ? tav::kFirstProteinLetter + letter
+                                                     : 1 << letter);
+      }
     }
   }
   if (bothStrands) tav::buildReverseComplements(w.records);
-  tav::indexSequences(w.records, protein ? tav::SequenceAlphabet::Protein : tav::SequenceAlphabet::Nucleotide);
+  tav::indexSequences(w.records,
+                      protein ? tav::SequenceAlphabet::Protein : tav::SequenceAlphabet::Nucleotide);
   w.motifs.resize(64);
   for (auto& m : w.motifs) {
     m.resize(protein ? 5 : 9);
@@ -39,7 +46,8 @@ Workload makeWorkload(bool bothStrands, bool protein) {
       const unsigned roll = engine() % 10;
       const int extra = roll < 5 ? 0 : roll < 8 ? 1 : roll < 9 ? 2 : letters;
       c = tav::LetterCode{1} << (engine() % letters);
-      for (int k = 0; k < extra; ++k) c |= tav::LetterCode{1} << (extra == letters ? k : engine() % letters);
+      for (int k = 0; k < extra; ++k)
+        c |= tav::LetterCode{1} << (extra == letters ? k : engine() % letters);
     }
   }
   return w;
@@ -51,13 +59,16 @@ void run(benchmark::State& state, bool bothStrands, bool protein) {
   int64_t hits = 0;
   for (auto _ : state) {
     for (const auto& m : w.motifs) {
-      for (const tav::SequenceRecord& r : w.records) hits += occurs(m.data(), static_cast<int>(m.size()), r);
+      for (const tav::SequenceRecord& r : w.records)
+        hits += occurs(m.data(), static_cast<int>(m.size()), r);
     }
   }
   benchmark::DoNotOptimize(hits);
-  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(w.motifs.size() * w.records.size()));
+  state.SetItemsProcessed(state.iterations() *
+                          static_cast<int64_t>(w.motifs.size() * w.records.size()));
   state.counters["hitRate"] =
-      static_cast<double>(hits) / static_cast<double>(state.iterations() * w.motifs.size() * w.records.size());
+      static_cast<double>(hits) /
+      static_cast<double>(state.iterations() * w.motifs.size() * w.records.size());
 }
 
 void BM_PlainOneStrand(benchmark::State& s) { run<tav::motifOccursReference>(s, false, false); }

@@ -36,6 +36,15 @@ LetterCode proteinSymbolMask(char c) {
   }
 }
 
+SequenceLetter proteinLetter(char c) {
+  static constexpr char kLetters[] = "ARNDCQEGHILKMFPSTWYVBZX";
+  if (c == '.') return kAnyProteinLetter;
+  for (int i = 0; i < 23; ++i) {
+    if (c == kLetters[i]) return static_cast<SequenceLetter>(kFirstProteinLetter + i);
+  }
+  return 0;
+}
+
 LetterCode complementCode(LetterCode code) {
   return ((code & 1u) << 3) | ((code & 2u) << 1) | ((code & 4u) >> 1) | ((code & 8u) >> 3);
 }
@@ -54,8 +63,8 @@ void tooManyWarning(std::ostream& out) {
   line(out, "WARNING: More than ", kMaxRecords, " sequences were found. The rest of the file will be ignored.");
 }
 
-// Stores the collected codes in an array of exactly their number.
-void finishRecord(SequenceRecord& record, const std::vector<LetterCode>& buffer) {
+// Stores the collected letters in an array of exactly their number.
+void finishRecord(SequenceRecord& record, const std::vector<SequenceLetter>& buffer) {
   record.codes.assign(buffer.begin(), buffer.end());
   record.length = static_cast<int32_t>(buffer.size());
 }
@@ -82,13 +91,15 @@ int readFasta(std::istream& in, std::vector<SequenceRecord>& records, SequenceAl
               int lengthLimit, std::ostream& out) {
   records.clear();
   const size_t limit = static_cast<size_t>(std::max(lengthLimit, 0));
-  LetterCode (*codeOf)(char) = alphabet == SequenceAlphabet::Protein ? proteinSymbolMask
-                               : alphabet == SequenceAlphabet::Nucleotide ? symbolMask
-                                                                          : fastaSymbolMask;
-  const LetterCode anyCode = alphabet == SequenceAlphabet::Protein ? kAnyProtein : kAnyNucleotide;
-  const char* anyLetter = alphabet == SequenceAlphabet::Protein ? "X." : "N.";
+  // Nucleotide letters are stored as their codes.
+  const bool protein = alphabet == SequenceAlphabet::Protein;
+  LetterCode (*nucleotideCode)(char) =
+      alphabet == SequenceAlphabet::Nucleotide ? symbolMask : fastaSymbolMask;
+  const SequenceLetter anyLetterByte =
+      protein ? kAnyProteinLetter : static_cast<SequenceLetter>(kAnyNucleotide);
+  const char* anyLetter = protein ? "X." : "N.";
 
-  std::vector<LetterCode> buffer;  // codes of the current entry; grows with the entry
+  std::vector<SequenceLetter> buffer;  // letters of the current entry; grows with the entry
   std::string piece;
   while (readLinePiece(in, piece, kFastaLinePiece)) {
     if (!piece.empty() && piece[0] == '>') {
@@ -111,13 +122,14 @@ int readFasta(std::istream& in, std::vector<SequenceRecord>& records, SequenceAl
         line(out, "WARNING: ", name, " is too long. ", "Sequence will be shortened to ", limit, " characters.");
         break;
       }
-      LetterCode code = codeOf(c);
-      if (code == 0) {
+      SequenceLetter letter =
+          protein ? proteinLetter(c) : static_cast<SequenceLetter>(nucleotideCode(c));
+      if (letter == 0) {
         line(out, "WARNING: ", name, " contains illegal characters. ", "Illegal characters will be treated as ",
              anyLetter);
-        code = anyCode;
+        letter = anyLetterByte;
       }
-      buffer.push_back(code);
+      buffer.push_back(letter);
     }
   }
   if (!records.empty()) finishRecord(records.back(), buffer);
@@ -128,7 +140,9 @@ void buildReverseComplements(std::vector<SequenceRecord>& records) {
   for (SequenceRecord& record : records) {
     const size_t n = record.codes.size();
     record.reverseCodes.resize(n);
-    for (size_t i = 0; i < n; ++i) record.reverseCodes[i] = complementCode(record.codes[n - 1 - i]);
+    for (size_t i = 0; i < n; ++i) {
+      record.reverseCodes[i] = static_cast<SequenceLetter>(complementCode(record.codes[n - 1 - i]));
+    }
     record.hasReverse = true;
   }
 }
@@ -143,9 +157,9 @@ int32_t usableLength(const SequenceRecord& record) {
   return static_cast<int32_t>(std::max<int64_t>(n, 0));
 }
 
-bool windowMatches(const LetterCode* motif, int length, const LetterCode* codes) {
+bool windowMatches(const LetterCode* motif, int length, const SequenceLetter* codes) {
   for (int i = 0; i < length; ++i) {
-    if ((codes[i] & ~motif[i]) != 0) return false;
+    if ((letterCode(codes[i]) & ~motif[i]) != 0) return false;
   }
   return true;
 }
@@ -169,12 +183,12 @@ constexpr uint32_t kInvertFlag = uint32_t{1} << 31;  // in StrandIndex::smallMat
 
 // Groups the positions of one strand by code value; false when the strand
 // holds more distinct values than a class mask can name.
-bool buildStrandIndex(const LetterCode* codes, int32_t n, int32_t words, StrandIndex& strand) {
+bool buildStrandIndex(const SequenceLetter* codes, int32_t n, int32_t words, StrandIndex& strand) {
   strand.classCodes.clear();
   std::vector<uint8_t> classOf(static_cast<size_t>(n));
   size_t last = 0;
   for (int32_t p = 0; p < n; ++p) {
-    const LetterCode code = codes[p];
+    const LetterCode code = letterCode(codes[p]);
     size_t j = last;
     if (j >= strand.classCodes.size() || strand.classCodes[j] != code) {
       j = std::find(strand.classCodes.begin(), strand.classCodes.end(), code) - strand.classCodes.begin();
@@ -229,6 +243,29 @@ void indexSequence(SequenceRecord& record, SequenceAlphabet /*alphabet*/) {
 
 void indexSequences(std::vector<SequenceRecord>& records, SequenceAlphabet alphabet) {
   for (SequenceRecord& record : records) indexSequence(record, alphabet);
+}
+
+namespace {
+size_t strandBytes(const StrandIndex& strand) {
+  return strand.classCodes.capacity() * sizeof(LetterCode) +
+         strand.bits.capacity() * sizeof(uint64_t) +
+         strand.smallMatch.capacity() * sizeof(uint32_t);
+}
+}  // namespace
+
+size_t indexSequencesWithin(std::vector<SequenceRecord>& records, SequenceAlphabet alphabet,
+                            size_t maxBytes) {
+  size_t used = 0;
+  for (SequenceRecord& record : records) {
+    indexSequence(record, alphabet);
+    const size_t bytes = strandBytes(record.index.forward) + strandBytes(record.index.reverse);
+    if (bytes > maxBytes - used) {
+      record.index = OccurrenceIndex{};
+      continue;
+    }
+    used += bytes;
+  }
+  return used;
 }
 
 bool hasCurrentIndex(const SequenceRecord& record) {
@@ -378,7 +415,7 @@ int motifOccurs(const LetterCode* motif, int length, const SequenceRecord& recor
 
 void motifStarts(const LetterCode* motif, int length, const SequenceRecord& record, bool reverse,
                  std::vector<uint64_t>& starts) {
-  const std::vector<LetterCode>& codes = reverse ? record.reverseCodes : record.codes;
+  const std::vector<SequenceLetter>& codes = reverse ? record.reverseCodes : record.codes;
   int32_t n = std::min<int32_t>(record.length, static_cast<int32_t>(codes.size()));
   if (reverse && !record.hasReverse) n = 0;
   const int32_t count = length <= 0 ? 0 : std::max(n - length + 1, 0);

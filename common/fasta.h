@@ -4,6 +4,8 @@
 // has a bit-parallel fast path next to the plain window-by-window rule.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <ostream>
@@ -29,6 +31,30 @@ LetterCode complementCode(LetterCode code);
 inline constexpr LetterCode kAnyNucleotide = 15;
 inline constexpr LetterCode kAnyProtein = 0xFFFFF;
 
+// Stored protein letters (see SequenceLetter): the twenty, then B, Z, X.
+inline constexpr SequenceLetter kFirstProteinLetter = 16;
+inline constexpr SequenceLetter kAnyProteinLetter = 38;
+
+// The stored letter of a protein character: proteinSymbolMask's letters in
+// byte form, 0 for an illegal one.
+SequenceLetter proteinLetter(char c);
+
+namespace detail {
+constexpr std::array<LetterCode, 256> letterCodeTable() {
+  std::array<LetterCode, 256> table{};
+  for (LetterCode c = 0; c < 16; ++c) table[c] = c;
+  for (int i = 0; i < 20; ++i) table[kFirstProteinLetter + i] = LetterCode{1} << i;
+  table[kFirstProteinLetter + 20] = 12;  // B: N or D
+  table[kFirstProteinLetter + 21] = 96;  // Z: Q or E
+  table[kAnyProteinLetter] = kAnyProtein;
+  return table;
+}
+inline constexpr std::array<LetterCode, 256> kLetterCodes = letterCodeTable();
+}  // namespace detail
+
+// The code of a stored sequence letter; 0 for a byte no reader stores.
+inline LetterCode letterCode(SequenceLetter letter) { return detail::kLetterCodes[letter]; }
+
 enum class SequenceAlphabet {
   MotifFinderNucleotide,  // fastaSymbolMask, '.' illegal, warnings say N
   Nucleotide,             // symbolMask, '.' any base, warnings say N
@@ -40,17 +66,16 @@ enum class SequenceAlphabet {
 // neighbour lists, empty for every gene; `withRows` is kept for the interface
 // since an empty list costs nothing until filled. Returns the number of genes
 // (0..30000); the too-many warning goes to `out`.
-int readFasta(std::istream& in, std::vector<GeneRecord>& genes, bool withRows,
-              std::ostream& out);
+int readFasta(std::istream& in, std::vector<GeneRecord>& genes, bool withRows, std::ostream& out);
 
 // Nucleotide or protein mode. `records` is emptied first, then holds one
-// record per header line in file order, codes sized to the sequence, no
+// record per header line in file order, one stored letter per character, no
 // reverse codes, no index. Sequences longer than `lengthLimit` (10000 or
 // 30000) are shortened with the too-long warning; illegal characters are
 // stored as the alphabet's any-letter code with the illegal-character warning.
 // Returns the number of records (0..30000).
-int readFasta(std::istream& in, std::vector<SequenceRecord>& records,
-              SequenceAlphabet alphabet, int lengthLimit, std::ostream& out);
+int readFasta(std::istream& in, std::vector<SequenceRecord>& records, SequenceAlphabet alphabet,
+              int lengthLimit, std::ostream& out);
 
 // Fills reverseCodes of every record (code i = complement of code L-1-i) and
 // sets hasReverse. Nucleotide records only.
@@ -65,6 +90,11 @@ void buildReverseComplements(std::vector<SequenceRecord>& records);
 // 32 distinct code values stays unindexed (searched the plain way).
 void indexSequence(SequenceRecord& record, SequenceAlphabet alphabet);
 void indexSequences(std::vector<SequenceRecord>& records, SequenceAlphabet alphabet);
+// As indexSequences while the indexes built stay within `maxBytes` in all: a
+// record whose index does not fit is left unindexed (searched the plain way,
+// with the same answers). Returns the bytes the indexes hold.
+size_t indexSequencesWithin(std::vector<SequenceRecord>& records, SequenceAlphabet alphabet,
+                            size_t maxBytes);
 
 // True when the record's index is built and fits the record, i.e. when
 // motifOccurs takes the fast path.

@@ -27,7 +27,7 @@ int baseRow(LetterCode code) {
 
 // Adds the site at every start set in `starts` to the rows; returns the number
 // of sites.
-int addSites(const std::vector<uint64_t>& starts, const LetterCode* codes, size_t m,
+int addSites(const std::vector<uint64_t>& starts, const SequenceLetter* codes, size_t m,
              SiteCounts& out) {
   int found = 0;
   for (size_t w = 0; w < starts.size(); ++w) {
@@ -35,7 +35,7 @@ int addSites(const std::vector<uint64_t>& starts, const LetterCode* codes, size_
       const size_t s = w * 64 + static_cast<size_t>(std::countr_zero(bits));
       ++found;
       for (size_t i = 0; i < m; ++i) {
-        const int row = baseRow(codes[s + i]);
+        const int row = baseRow(letterCode(codes[s + i]));
         if (row >= 0) ++out.counts[static_cast<size_t>(row)][i];
       }
     }

@@ -39,7 +39,14 @@ struct GeneRecord : NetworkNode {
 
 // Sequence letter codes: a bit set over the alphabet (nucleotides T=1, C=2,
 // G=4, A=8; proteins bit i for the i-th letter of "ARNDCQEGHILKMFPSTWYV").
+// Motif positions are kept as codes.
 using LetterCode = uint32_t;
+
+// Sequences are kept at one byte a letter, since they are most of a run's
+// memory. A nucleotide letter is its own code (1..15); a protein letter is 16
+// plus its index in "ARNDCQEGHILKMFPSTWYV", then B 36, Z 37 and X 38.
+// letterCode (fasta.h) turns either into its code.
+using SequenceLetter = uint8_t;
 
 // Bit-parallel view of one strand for the fast occurrence test. Positions are
 // grouped by their exact code value ("classes": a handful per sequence, e.g.
@@ -70,8 +77,8 @@ struct OccurrenceIndex {
 };
 
 struct SequenceRecord : NetworkNode {
-  std::vector<LetterCode> codes;
-  std::vector<LetterCode> reverseCodes;  // reverse complement, when built
+  std::vector<SequenceLetter> codes;
+  std::vector<SequenceLetter> reverseCodes;  // reverse complement, when built
   bool hasReverse = false;
   int32_t length = 0;
   int32_t presenceA = 0;  // motif pair finders: presence of the two scored motifs

@@ -20,6 +20,10 @@ namespace tav {
 
 namespace {
 
+// Index bytes allowed whatever the input's size: small inputs are always
+// indexed in full.
+constexpr size_t kIndexBudgetFloor = size_t{32} << 20;
+
 enum Option { kFasta1, kFasta2, kOrthotab, kNoa, kSrand, kNdecoy, kOut, kType };
 
 bool isNucleotide(ConservationAlphabet alphabet) {
@@ -198,11 +202,10 @@ int runConservation(int argc, const char* const* argv, std::ostream& out,
   std::vector<SequenceRecord> organism2;
   if (!readOrganism(fasta1, 1, alphabet, organism1, out)) return 1;
   if (!readOrganism(fasta2, 2, alphabet, organism2, out)) return 1;
-  if (nucleotide && type == "5'MOTIF") {
-    buildReverseComplements(organism1);
-    buildReverseComplements(organism2);
-    line(out, "Reverse complements will be considered as well.");
-  }
+  // The reverse strand is searched through each motif's reverse complement
+  // (see stranded_motif.h), so records keep one strand.
+  const bool bothStrands = nucleotide && type == "5'MOTIF";
+  if (bothStrands) line(out, "Reverse complements will be considered as well.");
 
   std::vector<OrthologPair> pairs;
   int pairCount = 0;
@@ -264,12 +267,20 @@ int runConservation(int argc, const char* const* argv, std::ostream& out,
   }
   line(out, motifCount, " Sequence Elements had assigned seqeunces and were read.");
 
-  // The occurrence index covers the reverse codes too, so it is built last.
-  indexSequences(organism1, sequenceAlphabet(alphabet));
-  indexSequences(organism2, sequenceAlphabet(alphabet));
+  // Occurrence indexes take up to three quarters of the sequences' own bytes
+  // (four or five bits a nucleotide; more for proteins, whose last records
+  // may then be searched the plain way), so a run stays within about twice
+  // the size of its FASTA files.
+  size_t letters = 0;
+  for (const auto* organism : {&organism1, &organism2}) {
+    for (const SequenceRecord& record : *organism) letters += record.codes.size();
+  }
+  const size_t indexBudget = letters / 4 * 3 + kIndexBudgetFloor;
+  const size_t indexed = indexSequencesWithin(organism1, sequenceAlphabet(alphabet), indexBudget);
+  indexSequencesWithin(organism2, sequenceAlphabet(alphabet), indexBudget - indexed);
   write(out, "Calculating conservation scores...");
-  const int scored =
-      scoreAllMotifs(motifs, motifCount, pairs, pairCount, ndecoy, alphabet, out);
+  const ScoringParams params{ndecoy, alphabet, bothStrands};
+  const int scored = scoreAllMotifs(motifs, motifCount, pairs, pairCount, params, out);
   if (scored < motifCount) return 0;  // a malformed motif ends the run quietly
 
   line(out, nucleotide ? "Writing the output..." : "Writing the outputs...");

@@ -80,11 +80,6 @@ ContingencyTable countContingency(const LetterCode* motif, int length,
   return table;
 }
 
-double conservationScore(const LetterCode* motif, int length,
-                         const std::vector<OrthologPair>& pairs, int count) {
-  return contingencyScore(countContingency(motif, length, pairs, count));
-}
-
 PairMembers collectMembers(const std::vector<OrthologPair>& pairs, int count) {
   PairMembers members;
   count = std::clamp(count, 0, static_cast<int>(pairs.size()));
@@ -118,26 +113,34 @@ ContingencyTable tallyPairs(const PairMembers& members, const std::vector<uint8_
 
 // One thread's table: presence goes to the caller's buffer, so several
 // motifs can be counted at once over the same members.
-ContingencyTable countWithBuffer(const LetterCode* motif, int length, const PairMembers& members,
+ContingencyTable countWithBuffer(const StrandedMotif& motif, const PairMembers& members,
                                  const WordIndex* words, std::vector<uint8_t>& presence) {
-  if (words != nullptr && words->fill(motif, length, presence))
-    return tallyPairs(members, presence);
+  if (words != nullptr && words->fill(motif, presence)) return tallyPairs(members, presence);
   presence.resize(members.records.size());
   for (size_t i = 0; i < members.records.size(); ++i) {
-    presence[i] = static_cast<uint8_t>(motifOccurs(motif, length, *members.records[i]));
+    presence[i] = static_cast<uint8_t>(strandedOccurs(motif, *members.records[i]));
   }
   return tallyPairs(members, presence);
 }
 
+// The motif and, when both strands count, its reverse complement in
+// `reverse`.
+StrandedMotif stranded(const LetterCode* motif, int length, bool bothStrands,
+                       std::vector<LetterCode>& reverse) {
+  if (!bothStrands) return StrandedMotif{motif, nullptr, length};
+  reverseComplementMotif(motif, length, reverse);
+  return StrandedMotif{motif, reverse.data(), length};
+}
+
 }  // namespace
 
-ContingencyTable countMembers(const LetterCode* motif, int length, PairMembers& members) {
+ContingencyTable countMembers(const StrandedMotif& motif, PairMembers& members) {
   // Records are independent: test them on all threads, each into its own slot.
   const auto records = static_cast<int64_t>(members.records.size());
 #pragma omp parallel for schedule(dynamic, 16)
   for (int64_t i = 0; i < records; ++i) {
     members.presence[static_cast<size_t>(i)] =
-        static_cast<uint8_t>(motifOccurs(motif, length, *members.records[static_cast<size_t>(i)]));
+        static_cast<uint8_t>(strandedOccurs(motif, *members.records[static_cast<size_t>(i)]));
   }
   return tallyPairs(members, members.presence);
 }
@@ -157,13 +160,15 @@ void makeDecoy(LetterCode* motif, int length, int alphabetSize) {
 }
 
 int scoreAllMotifs(std::vector<MotifRecord>& motifs, int count,
-                   const std::vector<OrthologPair>& pairs, int pairCount, int ndecoy,
-                   ConservationAlphabet alphabet, std::ostream& out) {
+                   const std::vector<OrthologPair>& pairs, int pairCount,
+                   const ScoringParams& params, std::ostream& out) {
   count = std::clamp(count, 0, static_cast<int>(motifs.size()));
+  const int ndecoy = params.ndecoy;
   PairMembers members = collectMembers(pairs, pairCount);
-  const MaskFunction maskOf = alphabetMask(alphabet);
-  const int letters = alphabetSize(alphabet);
+  const MaskFunction maskOf = alphabetMask(params.alphabet);
+  const int letters = alphabetSize(params.alphabet);
   std::vector<LetterCode> masks;
+  std::vector<LetterCode> reverse;
   std::vector<LetterCode> decoy;
   std::vector<LetterCode> decoys;  // a batch of decoys, one after another
   std::vector<uint8_t> atLeast;    // per decoy of the batch: scored >= the real motif
@@ -206,9 +211,10 @@ int scoreAllMotifs(std::vector<MotifRecord>& motifs, int count,
     const WordIndex* words = wordIndexFor(length);
     // The real motif and its decoys go through the same steps, so a decoy
     // with the real motif's table scores exactly the same and counts.
-    motif.score = contingencyScore(words != nullptr && words->fill(masks.data(), length, presence)
+    const StrandedMotif real = stranded(masks.data(), length, params.bothStrands, reverse);
+    motif.score = contingencyScore(words != nullptr && words->fill(real, presence)
                                        ? tallyPairs(members, presence)
-                                       : countMembers(masks.data(), length, members));
+                                       : countMembers(real, members));
     motif.pValue = 0.0;
     // Decoys are drawn in order on this thread, a batch at a time, then
     // scored on all threads; the p-value grows in decoy order afterwards.
@@ -225,11 +231,13 @@ int scoreAllMotifs(std::vector<MotifRecord>& motifs, int count,
 #pragma omp parallel
       {
         std::vector<uint8_t> presence;
+        std::vector<LetterCode> reverse;
 #pragma omp for schedule(dynamic, 1)
         for (int d = 0; d < size; ++d) {
           const LetterCode* codes = decoys.data() + static_cast<ptrdiff_t>(d) * length;
+          const StrandedMotif searched = stranded(codes, length, params.bothStrands, reverse);
           const double decoyScore =
-              contingencyScore(countWithBuffer(codes, length, members, words, presence));
+              contingencyScore(countWithBuffer(searched, members, words, presence));
           atLeast[static_cast<size_t>(d)] = decoyScore >= motif.score ? 1 : 0;
         }
       }

@@ -13,6 +13,7 @@
 #include "conservation_alphabet.h"
 #include "orthologs.h"
 #include "records.h"
+#include "stranded_motif.h"
 
 namespace tav {
 
@@ -47,30 +48,36 @@ struct ContingencyTable {
 // empty table.
 double contingencyScore(const ContingencyTable& table);
 
-// Counts the table by testing the motif in both members of every pair.
+// Counts the table by testing the motif in both members of every pair: the
+// plain twin of countMembers, on the strands the records hold.
 ContingencyTable countContingency(const LetterCode* motif, int length,
                                   const std::vector<OrthologPair>& pairs, int count);
-
-// contingencyScore(countContingency(...)).
-double conservationScore(const LetterCode* motif, int length,
-                         const std::vector<OrthologPair>& pairs, int count);
 
 // The distinct records that the pairs refer to, so that a record listed in
 // several pairs is tested once per motif.
 struct PairMembers {
-  std::vector<const SequenceRecord*> records;   // in order of first appearance
-  std::vector<int32_t> firstSlot;               // per pair: index into records
+  std::vector<const SequenceRecord*> records;  // in order of first appearance
+  std::vector<int32_t> firstSlot;              // per pair: index into records
   std::vector<int32_t> secondSlot;
-  std::vector<uint8_t> presence;                // working buffer, one per record
+  std::vector<uint8_t> presence;  // working buffer, one per record
 };
 PairMembers collectMembers(const std::vector<OrthologPair>& pairs, int count);
 
-// Same table as countContingency over the pairs the members were built from.
-ContingencyTable countMembers(const LetterCode* motif, int length, PairMembers& members);
+// Same table as countContingency over the pairs the members were built from,
+// each record tested once, on all threads.
+ContingencyTable countMembers(const StrandedMotif& motif, PairMembers& members);
 
 // Shuffles each position's code in place over the alphabet's `alphabetSize`
 // letter bits: for j = 0 .. K-2 swap bit j with bit j + drawRandom() % (K - j).
 void makeDecoy(LetterCode* motif, int length, int alphabetSize);
+
+struct ScoringParams {
+  int ndecoy = 1000;
+  ConservationAlphabet alphabet = ConservationAlphabet::Nucleotide;
+  // Nucleotides: search every motif and decoy on the reverse strand too,
+  // through its reverse complement on the stored strand.
+  bool bothStrands = false;
+};
 
 // Scores every motif in table order: a flushed "." per motif, the real score,
 // then `ndecoy` decoys (each a further shuffle of the previous one) adding
@@ -79,7 +86,7 @@ void makeDecoy(LetterCode* motif, int length, int alphabetSize);
 // after its dot and ends the scoring. Returns the number of motifs scored
 // (`count` on success).
 int scoreAllMotifs(std::vector<MotifRecord>& motifs, int count,
-                   const std::vector<OrthologPair>& pairs, int pairCount, int ndecoy,
-                   ConservationAlphabet alphabet, std::ostream& out);
+                   const std::vector<OrthologPair>& pairs, int pairCount,
+                   const ScoringParams& params, std::ostream& out);
 
 }  // namespace tav

@@ -21,9 +21,10 @@ int32_t searchLength(const SequenceRecord& record) {
   return static_cast<int32_t>(std::max<int64_t>(n, 0));
 }
 
-bool singleLetters(const LetterCode* codes, int32_t n, LetterCode alphabet) {
+bool singleLetters(const SequenceLetter* codes, int32_t n, LetterCode alphabet) {
   for (int32_t p = 0; p < n; ++p) {
-    if ((codes[p] & ~alphabet) != 0 || !std::has_single_bit(codes[p])) return false;
+    const LetterCode code = letterCode(codes[p]);
+    if ((code & ~alphabet) != 0 || !std::has_single_bit(code)) return false;
   }
   return true;
 }
@@ -56,12 +57,12 @@ bool WordIndex::build(const std::vector<const SequenceRecord*>& records, int len
       plainRecords_.push_back(static_cast<int32_t>(r));
       continue;
     }
-    for (const std::vector<LetterCode>* strand : {&record.codes, &record.reverseCodes}) {
+    for (const std::vector<SequenceLetter>* strand : {&record.codes, &record.reverseCodes}) {
       if (strand == &record.reverseCodes && !record.hasReverse) break;
       uint64_t key = 0;
       for (int32_t p = 0; p < n; ++p) {
-        key = ((key << bits) |
-               static_cast<uint64_t>(std::countr_zero((*strand)[static_cast<size_t>(p)]))) &
+        key = ((key << bits) | static_cast<uint64_t>(std::countr_zero(
+                                   letterCode((*strand)[static_cast<size_t>(p)])))) &
               keyMask;
         if (p + 1 >= length) entries_.push_back(key << kRecordBits | r);
       }
@@ -75,19 +76,28 @@ bool WordIndex::build(const std::vector<const SequenceRecord*>& records, int len
   return true;
 }
 
-bool WordIndex::fill(const LetterCode* motif, int length, std::vector<uint8_t>& presence) const {
+bool WordIndex::fill(const StrandedMotif& motif, std::vector<uint8_t>& presence) const {
+  const int length = motif.length;
   if (length != length_ || records_ == nullptr) return false;
   uint64_t words = 1;
   for (int i = 0; i < length; ++i) {
-    words *= static_cast<uint64_t>(std::popcount(motif[i] & alphabet_));
+    // A reverse complement allows as many words as its motif.
+    words *= static_cast<uint64_t>(std::popcount(motif.forward[i] & alphabet_));
     if (words > kMaxWords) return false;
   }
   presence.assign(records_->size(), 0);
   for (int32_t r : plainRecords_) {
     presence[static_cast<size_t>(r)] =
-        static_cast<uint8_t>(motifOccurs(motif, length, *(*records_)[static_cast<size_t>(r)]));
+        static_cast<uint8_t>(strandedOccurs(motif, *(*records_)[static_cast<size_t>(r)]));
   }
   if (words == 0) return true;
+  mark(motif.forward, presence);
+  if (motif.reverse != nullptr) mark(motif.reverse, presence);
+  return true;
+}
+
+void WordIndex::mark(const LetterCode* motif, std::vector<uint8_t>& presence) const {
+  const int length = length_;
   // Every allowed word in turn, the last position turning fastest.
   std::vector<LetterCode> rest(static_cast<size_t>(length));
   for (int i = 0; i < length; ++i) rest[static_cast<size_t>(i)] = motif[i] & alphabet_;
@@ -107,7 +117,7 @@ bool WordIndex::fill(const LetterCode* motif, int length, std::vector<uint8_t>& 
       if (left != 0) break;
       left = motif[i] & alphabet_;  // start this position over
     }
-    if (i < 0) return true;
+    if (i < 0) return;
   }
 }
 

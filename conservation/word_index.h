@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "records.h"
+#include "stranded_motif.h"
 
 namespace tav {
 
@@ -21,12 +22,15 @@ class WordIndex {
   bool build(const std::vector<const SequenceRecord*>& records, int length, int letters);
   int length() const { return length_; }
 
-  // Sets presence[r] (sized to the records) to motifOccurs of the motif in
+  // Sets presence[r] (sized to the records) to strandedOccurs of the motif in
   // record r. False, with presence untouched, when the motif's length is not
   // the indexed one or it allows too many words; then scan the plain way.
-  bool fill(const LetterCode* motif, int length, std::vector<uint8_t>& presence) const;
+  bool fill(const StrandedMotif& motif, std::vector<uint8_t>& presence) const;
 
  private:
+  // Sets presence of the records holding a word the motif allows.
+  void mark(const LetterCode* motif, std::vector<uint8_t>& presence) const;
+
   int length_ = -1;
   int bits_ = 0;  // per letter in a word
   LetterCode alphabet_ = 0;

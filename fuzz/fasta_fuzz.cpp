@@ -32,7 +32,10 @@ std::vector<SequenceRecord> readSequences(const std::string& input, SequenceAlph
     FUZZ_CHECK(r.length <= limit);
     FUZZ_CHECK(!r.hasReverse && r.reverseCodes.empty());
     FUZZ_CHECK(r.neighbors.empty() && r.interactionCount == 0);
-    for (LetterCode c : r.codes) FUZZ_CHECK(c != 0 && (c & ~all) == 0);
+    for (tav::SequenceLetter stored : r.codes) {
+      const LetterCode c = tav::letterCode(stored);
+      FUZZ_CHECK(c != 0 && (c & ~all) == 0);
+    }
   }
   tav::fuzz::checkMessageLines(console.str(), "WARNING: ");
   return records;
@@ -47,8 +50,10 @@ void checkOccurrences(std::vector<SequenceRecord>& records, const std::string& i
   for (size_t i = 0; i < records.size() && i < 2; ++i) {
     const auto& codes = records[i].codes;
     for (size_t len : {size_t{1}, size_t{4}, size_t{9}}) {
-      if (codes.size() >= len)
-        motifs.emplace_back(codes.end() - static_cast<long>(len), codes.end());
+      if (codes.size() < len) continue;
+      std::vector<LetterCode>& motif = motifs.emplace_back();
+      for (size_t i = codes.size() - len; i < codes.size(); ++i)
+        motif.push_back(tav::letterCode(codes[i]));
     }
   }
   std::vector<LetterCode> raw;

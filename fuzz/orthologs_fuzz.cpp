@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const auto& m : motifs) {
     const int length = static_cast<int>(m.size());
     const auto plain = tav::countContingency(m.data(), length, pairs, n);
-    const auto shared = tav::countMembers(m.data(), length, members);
+    const auto shared = tav::countMembers(tav::StrandedMotif{m.data(), nullptr, length}, members);
     for (int a = 0; a < 2; ++a) {
       for (int b = 0; b < 2; ++b) FUZZ_CHECK(plain.n[a][b] == shared.n[a][b]);
     }

@@ -42,7 +42,7 @@ bool codesAllow(uint16_t codes, LetterCode set) {
 
 ClimbIndex::ClimbIndex(const std::vector<SequenceRecord>& records) : records_(records) {
   firstStrand_.push_back(0);
-  auto addStrand = [this](const LetterCode* codes, int32_t length) {
+  auto addStrand = [this](const SequenceLetter* codes, int32_t length) {
     Strand strand;
     strand.length = length;
     strand.words = (length + 63) / 64;
@@ -143,7 +143,7 @@ void scanPlain(const std::vector<SequenceRecord>& records, const MaskMotif& moti
     const SequenceRecord& record = records[r];
     const auto length = static_cast<size_t>(scannedLength(record));
     uint16_t* codes = result.codes.data() + r * m;
-    for (const std::vector<LetterCode>* strand : {&record.codes, &record.reverseCodes}) {
+    for (const std::vector<SequenceLetter>* strand : {&record.codes, &record.reverseCodes}) {
       if (strand == &record.reverseCodes && !record.hasReverse) continue;
       for (size_t p = 0; p + m <= length; ++p) {
         for (size_t i = 0; i < m; ++i) {

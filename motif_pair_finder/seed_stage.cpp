@@ -49,7 +49,7 @@ const CodeOptions& codeOptions(LetterCode code, int digits) {
 // Calls visit(value) for every seed number over the first `positions`
 // positions that the window matches (digit k weighs digits^k).
 template <typename Visit>
-void forEachMatchingSeed(const LetterCode* window, int positions, int digits, Visit&& visit) {
+void forEachMatchingSeed(const SequenceLetter* window, int positions, int digits, Visit&& visit) {
   std::array<const CodeOptions*, 64> options{};
   std::array<int, 64> choice{};
   std::array<uint64_t, 64> weight{};
@@ -202,7 +202,7 @@ int64_t seedHomoValueMotifs(const std::vector<SequenceRecord>& records,
     for (int32_t r = 0; r < n; ++r) {
       const uint64_t bit = uint64_t{1} << (r & 63);
       const size_t word = static_cast<size_t>(r >> 6);
-      forEachStrand(records[static_cast<size_t>(r)], [&](const LetterCode* codes, int32_t len) {
+      forEachStrand(records[static_cast<size_t>(r)], [&](const SequenceLetter* codes, int32_t len) {
         for (int32_t s = 0; s + length <= len; ++s) {
           bool matches = true;
           for (int k = prefix; k < length && matches; ++k) {
@@ -302,7 +302,7 @@ void buildSeedOccurrences(const std::vector<SequenceRecord>& records, int length
   std::vector<uint32_t> scratch;
   for (size_t r = 0; r < records.size(); ++r) {
     scratch.clear();
-    forEachStrand(records[r], [&](const LetterCode* codes, int32_t len) {
+    forEachStrand(records[r], [&](const SequenceLetter* codes, int32_t len) {
       for (int32_t s = 0; s + length <= len; ++s) {
         forEachMatchingSeed(codes + s, length, 4, [&](uint64_t v) { scratch.push_back(static_cast<uint32_t>(v)); });
       }

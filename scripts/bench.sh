@@ -6,9 +6,13 @@
 #
 #   scripts/bench.sh [build-dir] [output-dir] [run...]
 #
-# Runs: tavrin_n_examples tavrin_n tavrin vantor_n vantor_p simvale (all by
-# default). Environment: BENCH_SCALE (default 1, e.g. 0.1 for a quick try),
-# OMP_NUM_THREADS (thread count; all cores when unset).
+# Runs: tavrin_n_examples tavrin_n tavrin vantor_n vantor_p simvale
+# vantor_n_capacity vantor_p_capacity (all by default). The capacity runs
+# score three motifs with ten decoys over 2 x 30000 sequences of 10000 letters
+# (2.4 GB of inputs, written once) and print the peak memory budget: twice
+# the FASTA sizes plus 50 MB. Environment: BENCH_SCALE (default 1, e.g. 0.1
+# for a quick try; not applied to the capacity runs), OMP_NUM_THREADS (thread
+# count; all cores when unset).
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -18,7 +22,8 @@ out="${2:-$root/bench-out}"
 case "$out" in /*) ;; *) out="$root/$out" ;; esac
 shift 2 || shift $# || true
 runs=("$@")
-[ ${#runs[@]} -gt 0 ] || runs=(tavrin_n_examples tavrin_n tavrin vantor_n vantor_p simvale)
+[ ${#runs[@]} -gt 0 ] ||
+  runs=(tavrin_n_examples tavrin_n tavrin vantor_n vantor_p simvale vantor_n_capacity vantor_p_capacity)
 scale="${BENCH_SCALE:-1}"
 bin="$build/bin"
 ex="$root/examples"
@@ -34,6 +39,13 @@ if [ ! -f "$inputs/done" ]; then
   mkdir -p "$inputs"
   python3 "$root/bench/make_inputs.py" "$inputs" "$scale"
   touch "$inputs/done"
+fi
+capacity="$out/inputs-capacity"
+if [[ " ${runs[*]} " == *_capacity* ]] && [ ! -f "$capacity/done" ]; then
+  echo "generating capacity inputs in $capacity"
+  mkdir -p "$capacity"
+  python3 "$root/bench/make_inputs.py" --capacity "$capacity"
+  touch "$capacity/done"
 fi
 
 printf '%-18s %9s %10s  %s\n' run "wall (s)" "peak (MB)" "md5 of outputs"
@@ -69,6 +81,14 @@ for r in "${runs[@]}"; do
       run "$r" VantorP -fasta1 "$inputs/vantor_p/organism1.fa" -fasta2 "$inputs/vantor_p/organism2.fa" \
         -orthotab "$inputs/vantor_p/orthologs.tab" -noa "$inputs/vantor_p/motifs.noa" -type PMOTIF \
         -srand 1 -out conservation.noa ;;
+    vantor_n_capacity | vantor_p_capacity)
+      d="$capacity/${r%_capacity}"
+      type=5\'MOTIF program=VantorN
+      [ "$r" = vantor_p_capacity ] && type=PMOTIF program=VantorP
+      run "$r" "$program" -fasta1 "$d/organism1.fa" -fasta2 "$d/organism2.fa" -orthotab "$d/orthologs.tab" \
+        -noa "$d/motifs.noa" -type "$type" -srand 1 -ndecoy 10 -out conservation.noa
+      fasta=$(( ($(stat -c %s "$d/organism1.fa") + $(stat -c %s "$d/organism2.fa")) / 1048576 ))
+      printf '%-18s %9s %10s  (budget: twice the FASTA sizes + 50 MB)\n' "" "" "$((2 * fasta + 50))" ;;
     simvale)
       run "$r" Simvale -noa "$inputs/simvale/motifs.noa" -reffile "$inputs/simvale/collection.jaspar" \
         -out known_motifs.tsv ;;

@@ -15,6 +15,8 @@ namespace {
 
 using test::Codes;
 using test::codesOf;
+using test::Letters;
+using test::lettersOf;
 
 // Count, then every name followed by ',', then the console output.
 std::string names(const std::string& text) {
@@ -54,7 +56,8 @@ std::string read(const std::string& text, SequenceAlphabet alphabet = SequenceAl
     EXPECT_EQ(r.length, static_cast<int>(r.codes.size()));
     EXPECT_FALSE(r.hasReverse || hasCurrentIndex(r));
     s += (s.empty() ? "" : " ") + r.name + "=";
-    for (LetterCode c : r.codes) {
+    for (SequenceLetter stored : r.codes) {
+      const LetterCode c = letterCode(stored);
       if (c == (protein ? kAnyProtein : kAnyNucleotide)) {
         s += protein ? 'X' : 'N';
       } else if (std::has_single_bit(c)) {
@@ -112,14 +115,14 @@ TEST(ReverseComplement, ReversesAndComplements) {
   records[0].codes = {8, 8, 2, 12, 15, 1, 4};  // A A C [AG] N T G
   records[0].length = 7;
   buildReverseComplements(records);
-  EXPECT_EQ(records[0].reverseCodes, (Codes{2, 8, 15, 3, 4, 1, 1}));
+  EXPECT_EQ(records[0].reverseCodes, (Letters{2, 8, 15, 3, 4, 1, 1}));
   EXPECT_TRUE(records[0].hasReverse && records[1].hasReverse);
   EXPECT_TRUE(records[1].reverseCodes.empty());
 }
 
 SequenceRecord recordOf(const std::string& letters, bool bothStrands) {
   std::vector<SequenceRecord> one(1);
-  one[0].codes = codesOf(letters);
+  one[0].codes = lettersOf(letters);
   one[0].length = static_cast<int32_t>(letters.size());
   if (bothStrands) buildReverseComplements(one);
   return one[0];
@@ -156,13 +159,17 @@ void runEquivalence(bool protein, bool bothStrands) {
   };
   const LetterCode any = protein ? kAnyProtein : kAnyNucleotide;
   const auto letter = [&] { return LetterCode{1} << pick(protein ? 20 : 4); };
-  const auto sequenceCode = [&]() -> LetterCode {
-    static constexpr LetterCode kProteinSets[] = {3, 0x30000, 0x90400, 0xFFFFE};
+  // Stored letters: mostly single ones, then the any-letter, the other sets
+  // and a byte no reader stores (code 0, matching every motif position).
+  const auto sequenceLetter = [&]() -> SequenceLetter {
     const int roll = pick(100);
-    if (roll < 80) return letter();
-    if (roll < 88) return any;  // also what illegal letters are stored as
-    if (roll < 95) return protein ? kProteinSets[pick(4)] : LetterCode(1 + pick(15));
-    return roll < 98 ? 0 : (protein ? 96 : 12);  // 0 matches every motif position
+    const int single = protein ? kFirstProteinLetter + pick(20) : 1 << pick(4);
+    if (roll < 80) return static_cast<SequenceLetter>(single);
+    if (roll < 88) return protein ? kAnyProteinLetter : static_cast<SequenceLetter>(kAnyNucleotide);
+    if (roll < 95)
+      return static_cast<SequenceLetter>(protein ? kFirstProteinLetter + 20 + pick(2)
+                                                 : 1 + pick(15));
+    return roll < 98 ? 0 : 200;
   };
   const auto motifCode = [&]() -> LetterCode {
     const int roll = pick(100);
@@ -179,7 +186,7 @@ void runEquivalence(bool protein, bool bothStrands) {
     for (int length :
          {0, 1, 2, 3, 5, 9, 17, 62, 63, 64, 65, 66, 127, 128, 129, 191, 200, 500, 1000}) {
       std::vector<SequenceRecord> one(1);
-      for (int i = 0; i < length; ++i) one[0].codes.push_back(sequenceCode());
+      for (int i = 0; i < length; ++i) one[0].codes.push_back(sequenceLetter());
       one[0].length = length;
       if (bothStrands) buildReverseComplements(one);
       indexSequences(one, protein ? SequenceAlphabet::Protein : SequenceAlphabet::Nucleotide);
@@ -191,13 +198,13 @@ void runEquivalence(bool protein, bool bothStrands) {
         if (kind == 1) m = length;                // exactly as long
         if (kind == 2) m = 60 + pick(90);         // past the first words and the plan cache
         for (int strand = 0; strand < (bothStrands ? 2 : 1); ++strand) {
-          const Codes& seq = strand ? one[0].reverseCodes : one[0].codes;
+          const Letters& seq = strand ? one[0].reverseCodes : one[0].codes;
           const bool planted = m <= length && length > 0 && pick(2) == 0;
           const int start = planted ? pick(length - m + 1) : 0;
           Codes motif(static_cast<size_t>(m));
           for (int i = 0; i < m; ++i) {
             LetterCode& c = motif[static_cast<size_t>(i)];
-            c = planted ? seq[static_cast<size_t>(start + i)] : motifCode();
+            c = planted ? letterCode(seq[static_cast<size_t>(start + i)]) : motifCode();
             if (planted && pick(4) == 0) c |= motifCode();  // widen
             if (planted && pick(40) == 0) c = motifCode();  // mutate
           }
@@ -245,8 +252,8 @@ TEST(MotifOccursIndex, StaleOrMissingIndexFallsBackToThePlainRule) {
   EXPECT_EQ(occurs("TGCAAC", one[0]), 1);
 
   indexSequences(one, SequenceAlphabet::Nucleotide);
-  one[0].codes = codesOf("GGGGGGGG");  // codes replaced
-  one[0].reverseCodes = codesOf("CCCCCCCC");
+  one[0].codes = lettersOf("GGGGGGGG");  // codes replaced
+  one[0].reverseCodes = lettersOf("CCCCCCCC");
   EXPECT_FALSE(hasCurrentIndex(one[0]));
   EXPECT_EQ(occurs("GGG", one[0]), 1);
 
@@ -254,13 +261,15 @@ TEST(MotifOccursIndex, StaleOrMissingIndexFallsBackToThePlainRule) {
   EXPECT_FALSE(hasCurrentIndex(copy));
   EXPECT_EQ(occurs("GGG", copy), 1);
 
-  // more distinct codes than a class mask can name: searched the plain way
+  // more distinct codes than a class mask can name (every nucleotide set and
+  // every protein letter): searched the plain way
   std::vector<SequenceRecord> wide(1);
-  for (LetterCode c = 1; c <= 40; ++c) wide[0].codes.push_back(c);
-  wide[0].length = 40;
+  for (int c = 1; c <= kAnyProteinLetter; ++c)
+    wide[0].codes.push_back(static_cast<SequenceLetter>(c));
+  wide[0].length = static_cast<int32_t>(wide[0].codes.size());
   indexSequences(wide, SequenceAlphabet::Protein);
   EXPECT_FALSE(hasCurrentIndex(wide[0]));
-  const Codes m = {39, 40};
+  const Codes m = {96, kAnyProtein};  // Z then X, the last two letters
   EXPECT_EQ(motifOccurs(m.data(), 2, wide[0]), 1);
 
   // a length that disagrees with the codes never reads past them

@@ -13,6 +13,7 @@ namespace tav::test {
 
 using Texts = std::vector<std::string>;
 using Codes = std::vector<LetterCode>;
+using Letters = std::vector<SequenceLetter>;
 
 // Records with the given names and nothing else set.
 template <typename Record = GeneRecord>
@@ -27,6 +28,13 @@ inline Codes codesOf(const std::string& letters) {
   Codes codes;
   for (char c : letters) codes.push_back(symbolMask(c));
   return codes;
+}
+
+// Stored nucleotide letters of `letters` (each its own code).
+inline Letters lettersOf(const std::string& letters) {
+  Letters stored;
+  for (char c : letters) stored.push_back(static_cast<SequenceLetter>(symbolMask(c)));
+  return stored;
 }
 
 inline std::string joined(const std::vector<int32_t>& values) {
