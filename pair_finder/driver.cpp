@@ -345,20 +345,19 @@ int runPairFinder(int argc, const char* const* argv, std::ostream& out) {
   }
   std::vector<PairRecord>& pairs = list.pairs;
 
-  // 18-19. Significance, ordering.
+  // 18-20. Significance, ordering, robustness (the jack-knife trials may
+  // start while the significance test runs).
   line(out);
   line(out, "Calculating the significance of the Sequence Element pairs...");
-  permutationTest(genes, geneCount, pairs, shuffles, 0, 0.0, true, out);
-  const int notSignificant = markNotSignificant(pairs, 0, 0.0);
-  line(out, notSignificant, " out of ", list.length(),
-       " non-redundant Sequence Element pairs were not significant and removed.");
-  line(out);
-  orderPairs(pairs);
-
-  // 20. Robustness.
-  line(out, "Calculating robustness scores...");
-  jackknife(genes, geneCount, pairs, shuffles, 0.0, run.jackknifeTrials, run.jackknifeFraction,
-            out);
+  const RobustnessParams robustness{shuffles, run.jackknifeTrials, run.jackknifeFraction};
+  significanceAndRobustness(genes, geneCount, pairs, robustness, out, [&] {
+    const int notSignificant = markNotSignificant(pairs, 0, 0.0);
+    line(out, notSignificant, " out of ", list.length(),
+         " non-redundant Sequence Element pairs were not significant and removed.");
+    line(out);
+    orderPairs(pairs);
+    line(out, "Calculating robustness scores...");
+  });
   const int notRobust = markNotRobust(pairs, run.jackknifeTrials / 2 + 1);
   line(out, notRobust, " out of ", list.length(),
        " Sequence Element pairs were not robust and removed.");

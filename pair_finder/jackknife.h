@@ -3,6 +3,7 @@
 // in which it stayed significant.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <vector>
 
@@ -19,6 +20,24 @@ namespace tav {
 void jackknife(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs, int shuffles,
                double cutoff, int trials, int fraction, std::ostream& out,
                ScoringPath path = ScoringPath::Fast);
+
+struct RobustnessParams {
+  int shuffles = 0;
+  int trials = 0;
+  int fraction = 3;  // at least 1
+};
+
+// The significance test of the whole network (slot 0, verbose, cut-off 0),
+// then `between` (the caller's summary lines, the pair removal and order),
+// then jackknife with cut-off 0: the same bytes and the same records as
+// calling the three in turn. With more than one thread the trials start
+// beside the test, on the pairs it still has in the running: a pair's trial
+// statistics do not depend on the other pairs, and the trials' draws start
+// at places known before the test runs. Statistics of pairs that `between`
+// removes are then set back to what a trial leaves for a removed pair.
+void significanceAndRobustness(std::vector<GeneRecord>& genes, int n,
+                               std::vector<PairRecord>& pairs, const RobustnessParams& params,
+                               std::ostream& out, const std::function<void()>& between);
 
 // Sets the removed flag of every pair not yet removed whose robust count is
 // below the threshold; returns how many it set.

@@ -156,41 +156,35 @@ class WorkScorer {
   std::vector<size_t> maskedFor_;
 };
 
-// The permutation test of one slot. The fast form draws its shuffles from
-// `stream`, ahead of the process-wide generator, which the caller advances
-// past them; the plain form (stream null) draws from the process-wide
-// generator itself. Returns the length of the network shuffled.
-int runPermutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
-                       const PermutationParams& params, std::ostream& out, RandomStream* stream) {
-  const int shuffles = params.shuffles;
-  const int slot = params.slot;
-  std::vector<InteractionPair> work;
-  const int count = buildTrainingSet(genes, n, work, out);
-  WorkScorer scorer(genes, n, pairs, work, count, params.path);
+}  // namespace
 
-  for (PairRecord& p : pairs) p.slot(slot).observed = scorer.score(p);
-  for (PairRecord& p : pairs) {
-    SlotStats& stats = p.slot(slot);
-    stats.pValue = 0.0;
-    stats.mean = 0.0;
-    stats.meanSquare = 0.0;
-    stats.zScore = 0.0;
+// The test's working state. The fast form draws its shuffles from `stream`,
+// ahead of the process-wide generator, which the caller advances past them;
+// the plain form (stream null) draws from the process-wide generator itself.
+struct PermutationRun::State {
+  State(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
+        const PermutationParams& params, std::ostream& out, RandomStream* stream)
+      : pairs(pairs),
+        params(params),
+        out(out),
+        stream(stream),
+        count(buildTrainingSet(genes, n, work, out)),
+        scorer(genes, n, pairs, work, count, params.path),
+        allowed(params.shuffles * params.cutoff) {
+    if (stream != nullptr) moduli = shuffleModuli(count);
   }
 
-  const double allowed = shuffles * params.cutoff;
-  std::vector<size_t> running;
-  for (size_t i = 0; i < pairs.size(); ++i) {
-    if (!pairs[i].removed) running.push_back(i);
-  }
-  std::vector<double> scores;
-  long long last = 0;
-  bool skipped = false;
-  // Network k of the test: `reshuffle` makes it from network k - 1.
-  auto step = [&](int k, auto&& reshuffle) {
-    // A pair leaves the running at the exceedance that puts it over the cut-off.
+  // A pair leaves the running at the exceedance that puts it over the cut-off.
+  void prune() {
     std::erase_if(running, [&](size_t i) {
-      return pairs[i].slots[static_cast<size_t>(slot)].pValue > allowed;
+      return pairs[i].slots[static_cast<size_t>(params.slot)].pValue > allowed;
     });
+  }
+
+  // Network k, made from network k - 1, scored for the pairs in the running
+  // (pruned before).
+  void network() {
+    const int shuffles = params.shuffles;
     if (running.empty() && !skipped) {
       // No pair can re-enter, so the remaining networks change nothing but
       // the generator: advance it past their draws (count - 1 per shuffle)
@@ -202,12 +196,17 @@ int runPermutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRe
     }
     if (skipped) {
       scores.clear();
+    } else if (stream == nullptr) {
+      shuffleInteractions(work, count);
+      scorer.shuffled();
+      scorer.scoreRunning(pairs, running, scores);
     } else {
-      reshuffle();
+      drawShuffleOffsets(*stream, moduli, offsets);
+      scorer.shuffleAndScore(offsets, pairs, running, scores);
     }
     // Each pair sums its own tallies in network order.
     for (size_t r = 0; r < running.size(); ++r) {
-      SlotStats& stats = pairs[running[r]].slots[static_cast<size_t>(slot)];
+      SlotStats& stats = pairs[running[r]].slots[static_cast<size_t>(params.slot)];
       const double h = scores[r];
       if (h >= stats.observed) stats.pValue += 1;
       stats.mean += h;
@@ -223,32 +222,71 @@ int runPermutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRe
       }
       last = f;
     }
-  };
-
-  if (stream == nullptr) {
-    for (int k = 0; k < shuffles; ++k) {
-      step(k, [&] {
-        shuffleInteractions(work, count);
-        scorer.shuffled();
-        scorer.scoreRunning(pairs, running, scores);
-      });
-    }
-  } else {
-    const ShuffleModuli moduli = shuffleModuli(count);
-    std::vector<uint32_t> offsets;
-    for (int k = 0; k < shuffles; ++k) {
-      step(k, [&] {
-        drawShuffleOffsets(*stream, moduli, offsets);
-        scorer.shuffleAndScore(offsets, pairs, running, scores);
-      });
-    }
   }
 
+  std::vector<PairRecord>& pairs;
+  const PermutationParams params;
+  std::ostream& out;
+  RandomStream* stream;
+  std::vector<InteractionPair> work;
+  int count;
+  WorkScorer scorer;
+  double allowed;
+  ShuffleModuli moduli;
+  std::vector<uint32_t> offsets;
+  std::vector<size_t> running;
+  std::vector<double> scores;
+  int k = 0;  // the next network
+  long long last = 0;
+  bool skipped = false;
+};
+
+PermutationRun::PermutationRun(std::vector<GeneRecord>& genes, int n,
+                               std::vector<PairRecord>& pairs, const PermutationParams& params,
+                               std::ostream& out, RandomStream* stream)
+    : state_(std::make_unique<State>(genes, n, pairs, params, out, stream)) {
+  State& s = *state_;
+  const int slot = params.slot;
+  for (PairRecord& p : pairs) p.slot(slot).observed = s.scorer.score(p);
   for (PairRecord& p : pairs) {
-    if (p.removed) continue;
     SlotStats& stats = p.slot(slot);
+    stats.pValue = 0.0;
+    stats.mean = 0.0;
+    stats.meanSquare = 0.0;
+    stats.zScore = 0.0;
+  }
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    if (!pairs[i].removed) s.running.push_back(i);
+  }
+}
+
+PermutationRun::~PermutationRun() = default;
+
+bool PermutationRun::runUntil(size_t pauseAt) {
+  State& s = *state_;
+  for (; s.k < s.params.shuffles; ++s.k) {
+    s.prune();
+    // Pruning again on resuming changes nothing: no tally moved meanwhile.
+    if (s.running.size() <= pauseAt) return false;
+    s.network();
+  }
+  return true;
+}
+
+const std::vector<size_t>& PermutationRun::running() const { return state_->running; }
+
+int PermutationRun::finish() {
+  State& s = *state_;
+  for (; s.k < s.params.shuffles; ++s.k) {
+    s.prune();
+    s.network();
+  }
+  const int shuffles = s.params.shuffles;
+  for (PairRecord& p : s.pairs) {
+    if (p.removed) continue;
+    SlotStats& stats = p.slot(s.params.slot);
     stats.pValue = stats.pValue / shuffles;
-    if (stats.pValue > params.cutoff) {
+    if (stats.pValue > s.params.cutoff) {
       stats.zScore = 0.0;
     } else {
       stats.mean = stats.mean / shuffles;
@@ -256,11 +294,9 @@ int runPermutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRe
       stats.zScore = zScore(stats.observed, stats.mean, stats.meanSquare);
     }
   }
-  line(out);
-  return count;
+  line(s.out);
+  return s.count;
 }
-
-}  // namespace
 
 uint64_t permutationDraws(int shuffles, int count) {
   if (shuffles <= 0 || count <= 1) return 0;
@@ -270,15 +306,15 @@ uint64_t permutationDraws(int shuffles, int count) {
 void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
                      const PermutationParams& params, std::ostream& out, RandomStream* stream) {
   if (params.path == ScoringPath::Plain) {
-    runPermutationTest(genes, n, pairs, params, out, nullptr);
+    PermutationRun(genes, n, pairs, params, out, nullptr).finish();
     return;
   }
   if (stream != nullptr) {
-    runPermutationTest(genes, n, pairs, params, out, stream);
+    PermutationRun(genes, n, pairs, params, out, stream).finish();
     return;
   }
   RandomStream own(0);
-  const int count = runPermutationTest(genes, n, pairs, params, out, &own);
+  const int count = PermutationRun(genes, n, pairs, params, out, &own).finish();
   skipRandom(permutationDraws(params.shuffles, count));
 }
 

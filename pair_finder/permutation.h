@@ -4,6 +4,7 @@
 // reaches its score.
 #pragma once
 
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -38,6 +39,35 @@ struct PermutationParams {
 void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
                      const PermutationParams& params, std::ostream& out,
                      RandomStream* stream = nullptr);
+
+// One permutation test as permutationTest runs it, able to pause between
+// networks: the pairs still in the running then hold every pair that will
+// be left at the end (pairs only ever leave), so work that needs only those
+// can start while the rest of the test runs.
+class PermutationRun {
+ public:
+  // Scores the observed network and clears the slot's statistics. A fast
+  // test given `stream` draws from it as permutationTest does; without, it
+  // draws from the process-wide generator.
+  PermutationRun(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
+                 const PermutationParams& params, std::ostream& out, RandomStream* stream);
+  ~PermutationRun();
+  PermutationRun(const PermutationRun&) = delete;
+  PermutationRun& operator=(const PermutationRun&) = delete;
+
+  // Runs networks until at most `pauseAt` pairs are in the running (then
+  // false) or every network is done (true).
+  bool runUntil(size_t pauseAt);
+  // Indices of the pairs in the running.
+  const std::vector<size_t>& running() const;
+  // Runs the networks left and ends the test: p-values, means, z-scores and
+  // the end of the console line. Returns the length of the network.
+  int finish();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // Draws a test makes: count - 1 per shuffle of a count-entry network.
 uint64_t permutationDraws(int shuffles, int count);
