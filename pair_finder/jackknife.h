@@ -28,7 +28,9 @@ struct RobustnessParams {
 };
 
 // The significance test of the whole network (slot 0, verbose, cut-off 0),
-// then `between` (the caller's summary lines, the pair removal and order),
+// then `between` (the caller's summary lines, the pair removal and order;
+// it must remove at least the pairs the test dropped, as
+// markNotSignificant with cut-off 0 does),
 // then jackknife with cut-off 0: the same bytes and the same records as
 // calling the three in turn. With more than one thread the trials start
 // beside the test, on the pairs it still has in the running: a pair's trial
