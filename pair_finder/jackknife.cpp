@@ -55,46 +55,84 @@ TrialDraws drawTrials(std::vector<GeneRecord>& genes, int n, int shuffles, int t
   return draws;
 }
 
+// Elements-only records of the pairs for the trials to work on, so that
+// nothing else they touch is shared; `inTrials` says which go in not removed.
+std::vector<PairRecord> trialRecords(const std::vector<PairRecord>& pairs,
+                                     const std::vector<uint8_t>& inTrials) {
+  std::vector<PairRecord> records(pairs.size());
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    records[i].first = pairs[i].first;
+    records[i].second = pairs[i].second;
+    records[i].removed = inTrials[i] == 0;
+  }
+  return records;
+}
+
 // A trial draws its left-out genes, then permutationDraws for the network
 // they leave; so where each trial's draws start is known before any trial
-// runs, and the trials run at once, each from its own copy of the generator
-// and its own copy of the genes. Their console text is passed on in trial
-// order as soon as every earlier trial's has been.
-void concurrentTrials(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
-                      const PermutationParams& test, int trials, int fraction, std::ostream& out) {
-  TrialDraws draws = drawTrials(genes, n, test.shuffles, trials, fraction);
-  // Every slot exists before the trials fill them side by side.
-  for (PairRecord& p : pairs) p.slot(trials);
+// runs, and the trials run at once, each from its own copy of the generator,
+// of the genes and of `records`. `alongside`, when given, runs as one more
+// task beside them. Returns each trial's records and console text; the
+// caller passes the text on in trial order.
+struct TrialResults {
+  std::vector<std::vector<PairRecord>> records;
+  std::vector<std::string> text;
+};
 
-  std::vector<std::string> text(static_cast<size_t>(trials));
-  std::vector<uint8_t> finished(static_cast<size_t>(trials), 0);
-  int passedOn = 0;
+TrialResults runTrials(const std::vector<GeneRecord>& genes, int n, TrialDraws& draws,
+                       const std::vector<PairRecord>& records, int shuffles,
+                       const std::function<void()>& alongside) {
+  const auto trials = static_cast<int>(draws.streams.size());
+  TrialResults results;
+  results.records.resize(static_cast<size_t>(trials));
+  results.text.resize(static_cast<size_t>(trials));
 #pragma omp parallel
   {
     std::vector<GeneRecord> own;
 #pragma omp for schedule(dynamic, 1)
-    for (int t = 0; t < trials; ++t) {
+    for (int task = 0; task <= trials; ++task) {
+      if (task == 0) {
+        if (alongside) alongside();
+        continue;
+      }
+      const auto t = static_cast<size_t>(task - 1);
       if (own.empty()) own = genes;
       for (int g = 0; g < n; ++g)
-        own[static_cast<size_t>(g)].excluded =
-            draws.leftOut[static_cast<size_t>(t)][static_cast<size_t>(g)] != 0;
+        own[static_cast<size_t>(g)].excluded = draws.leftOut[t][static_cast<size_t>(g)] != 0;
+      results.records[t] = records;
       std::ostringstream console;
-      write(console, "Jack-knife trial no. ", t + 1, "...");
-      PermutationParams params = test;
-      params.slot = t + 1;
-      permutationTest(own, n, pairs, params, console, &draws.streams[static_cast<size_t>(t)]);
-#pragma omp critical(jackknifeConsole)
-      {
-        text[static_cast<size_t>(t)] = console.str();
-        finished[static_cast<size_t>(t)] = 1;
-        while (passedOn < trials && finished[static_cast<size_t>(passedOn)] != 0) {
-          write(out, text[static_cast<size_t>(passedOn)]);
-          text[static_cast<size_t>(passedOn)].clear();
-          ++passedOn;
-        }
-      }
+      write(console, "Jack-knife trial no. ", task, "...");
+      PermutationParams params;
+      params.shuffles = shuffles;
+      params.slot = task;
+      permutationTest(own, n, results.records[t], params, console, &draws.streams[t]);
+      results.text[t] = console.str();
     }
   }
+  return results;
+}
+
+// Gives every pair its trial slots from the trials' records.
+void takeTrialSlots(std::vector<PairRecord>& pairs, const TrialResults& results) {
+  const auto trials = static_cast<int>(results.records.size());
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    pairs[i].slot(trials);
+    for (int t = 1; t <= trials; ++t) {
+      pairs[i].slots[static_cast<size_t>(t)] =
+          results.records[static_cast<size_t>(t - 1)][i].slots[static_cast<size_t>(t)];
+    }
+  }
+}
+
+void concurrentTrials(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
+                      const PermutationParams& test, int trials, int fraction, std::ostream& out) {
+  TrialDraws draws = drawTrials(genes, n, test.shuffles, trials, fraction);
+  std::vector<uint8_t> inTrials(pairs.size());
+  for (size_t i = 0; i < pairs.size(); ++i) inTrials[i] = pairs[i].removed ? 0 : 1;
+  const TrialResults results =
+      runTrials(genes, n, draws, trialRecords(pairs, inTrials), test.shuffles, nullptr);
+  takeTrialSlots(pairs, results);
+  for (const std::string& text : results.text) write(out, text);
 }
 
 // Sets the robust count of every pair not removed, and ends the line.
@@ -149,52 +187,14 @@ void significanceAndRobustness(std::vector<GeneRecord>& genes, int n,
   PermutationRun run(genes, n, pairs, test, out, &testStream);
   run.runUntil(kTrialStartPairs);
 
-  // Trials work on their own records of the pairs (elements only), so the
-  // test can write its own slot meanwhile; a pair out of the running goes
-  // in as removed.
-  std::vector<PairRecord> candidates(pairs.size());
-  for (size_t i = 0; i < pairs.size(); ++i) {
-    candidates[i].first = pairs[i].first;
-    candidates[i].second = pairs[i].second;
-    candidates[i].removed = true;
-  }
-  for (size_t i : run.running()) candidates[i].removed = false;
-  std::vector<std::vector<PairRecord>> trialPairs(static_cast<size_t>(trials));
-  std::vector<std::string> text(static_cast<size_t>(trials));
-
-  // Task 0 ends the test; task t runs trial t. The test only reads the genes
-  // (the fast path), so trials may copy them meanwhile.
-#pragma omp parallel
-  {
-    std::vector<GeneRecord> own;
-#pragma omp for schedule(dynamic, 1)
-    for (int task = 0; task <= trials; ++task) {
-      if (task == 0) {
-        run.finish();
-        continue;
-      }
-      const auto t = static_cast<size_t>(task - 1);
-      if (own.empty()) own = genes;
-      for (int g = 0; g < n; ++g)
-        own[static_cast<size_t>(g)].excluded = draws.leftOut[t][static_cast<size_t>(g)] != 0;
-      trialPairs[t] = candidates;
-      std::ostringstream console;
-      write(console, "Jack-knife trial no. ", task, "...");
-      PermutationParams trial;
-      trial.shuffles = test.shuffles;
-      trial.slot = task;
-      permutationTest(own, n, trialPairs[t], trial, console, &draws.streams[t]);
-      text[t] = console.str();
-    }
-  }
+  // The trials run on the pairs in the running, beside the rest of the test
+  // (which only reads the genes, so the trials may copy them meanwhile).
+  std::vector<uint8_t> inTrials(pairs.size(), 0);
+  for (size_t i : run.running()) inTrials[i] = 1;
+  const TrialResults results = runTrials(genes, n, draws, trialRecords(pairs, inTrials),
+                                         params.shuffles, [&run] { run.finish(); });
   // Every pair takes its trial slots before `between` may reorder the pairs.
-  for (size_t i = 0; i < pairs.size(); ++i) {
-    pairs[i].slot(trials);
-    for (int t = 1; t <= trials; ++t) {
-      pairs[i].slots[static_cast<size_t>(t)] =
-          trialPairs[static_cast<size_t>(t - 1)][i].slots[static_cast<size_t>(t)];
-    }
-  }
+  takeTrialSlots(pairs, results);
   between();
   for (PairRecord& p : pairs) {
     if (!p.removed) continue;
@@ -207,7 +207,7 @@ void significanceAndRobustness(std::vector<GeneRecord>& genes, int n,
   // The genes end as the trials' draws leave them.
   for (int g = 0; g < n; ++g)
     genes[static_cast<size_t>(g)].excluded = draws.leftOut.back()[static_cast<size_t>(g)] != 0;
-  for (const std::string& trialText : text) write(out, trialText);
+  for (const std::string& text : results.text) write(out, text);
   countRobust(pairs, trials, 0.0, out);
 }
 
