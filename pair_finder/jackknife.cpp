@@ -124,6 +124,7 @@ void takeTrialSlots(std::vector<PairRecord>& pairs, const TrialResults& results)
   }
 }
 
+// The trials after the test, on the pairs it left.
 void concurrentTrials(std::vector<GeneRecord>& genes, int n, std::vector<PairRecord>& pairs,
                       const PermutationParams& test, int trials, int fraction, std::ostream& out) {
   TrialDraws draws = drawTrials(genes, n, test.shuffles, trials, fraction);
