@@ -1,31 +1,48 @@
 # Thin front over CMake: `make` (Release build), `make test`, `make demo`,
-# `make workflow` (the Snakemake workflow on examples/).
+# `make workflow` (the Snakemake workflow on examples/), `make package` (the
+# .deb). Each first installs the Debian packages it needs
+# (scripts/install-deps.sh; it prints the apt-get line when it cannot).
 BUILD ?= build
 JOBS ?= 2
 PREFIX ?= /usr/local
 
-.PHONY: all build test demo workflow install clean bench fuzz
+.PHONY: all build test demo workflow install package clean bench fuzz
+
+# What scripts/install-deps.sh makes sure of; the targets below widen it.
+DEPS = build
+# The one version number, from project(... VERSION ...).
+VERSION := $(shell grep -m1 '^project' CMakeLists.txt | grep -o 'VERSION [0-9.]*' | cut -d' ' -f2)
 
 all: build
 
 build:
+	@scripts/install-deps.sh $(DEPS)
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
 
+test: DEPS = test
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
 
+demo: DEPS = demo
 demo: build
 	scripts/demo.sh $(BUILD) demo-out
 
 # The Snakemake workflow on the example data (workflow/config/datasets.tsv),
 # programs from this build.
+workflow: DEPS = test
 workflow: build
 	snakemake -s workflow/Snakefile --directory workflow-out --cores $(JOBS) \
 	  --config bin=$(abspath $(BUILD))/bin
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# tavrin_<version>_amd64.deb in $(BUILD) (CPack), then lintian on it.
+package: DEPS = package
+package: build
+	cd $(BUILD) && cpack -G DEB
+	lintian --fail-on error $(BUILD)/tavrin_$(VERSION)_amd64.deb
 
 # Micro benchmarks (Google Benchmark), then every program on generated scale
 # inputs (scripts/bench.sh: wall time, peak memory, md5 of the outputs).

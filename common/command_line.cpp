@@ -157,6 +157,62 @@ int parseCommandLine(const OptionTable& table, std::string_view commandLine,
   return 1;
 }
 
+int parseArgumentList(const OptionTable& table, int argc, const char* const* argv,
+                      OptionValues& values) {
+  const size_t n = table.entries.size();
+  values.text.assign(n, std::string());
+  values.integer.assign(n, 0);
+  for (size_t i = 0; i < n; ++i) {
+    values.text[i] = table.entries[i].textDefault;
+    values.integer[i] = table.entries[i].integerDefault;
+  }
+  if (joinArguments(argc, argv).size() > static_cast<size_t>(kCommandLineCapacity)) return 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::string key = std::string(argv[i]) + ' ';
+    if (key == " ") continue;  // an empty argument, as an extra blank before
+    int keyLength = 0;
+    const int index = matchOption(table, key, &keyLength);
+    if (index < 0 || keyLength != static_cast<int>(key.size())) return 0;
+    // A last option without a value is given empty.
+    std::string value = i + 1 < argc ? argv[++i] : "";
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+      value = value.substr(1, value.size() - 2);
+    }
+    const OptionEntry& option = table.entries[static_cast<size_t>(index)];
+    if (option.kind == OptionKind::Integer) {
+      if (value.size() > static_cast<size_t>(kMaxIntegerToken)) return 0;
+      values.integer[static_cast<size_t>(index)] = parseLeadingInteger(value);
+    } else {
+      if (value.size() > static_cast<size_t>(option.capacity)) return 0;
+      values.text[static_cast<size_t>(index)] = std::move(value);
+    }
+  }
+  for (size_t i = 0; i < n; ++i) {
+    const OptionEntry& option = table.entries[i];
+    if (option.required && option.kind == OptionKind::Text && values.text[i].empty()) return 0;
+  }
+  return 1;
+}
+
+std::string echoArguments(int argc, const char* const* argv) {
+  std::string text;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument.find_first_of(" \t\n\r\v\f") == std::string_view::npos) {
+      text += argument;
+    } else {
+      text += '\'';
+      for (char c : argument) {
+        if (c == '\'') text += "'\\''";
+        else text += c;
+      }
+      text += '\'';
+    }
+    text += ' ';
+  }
+  return text;
+}
+
 void printBanner(std::ostream& out, std::string_view titleLine,
                  const std::vector<std::string>& licenceLines) {
   line(out);

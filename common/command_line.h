@@ -70,6 +70,20 @@ int32_t parseLeadingInteger(std::string_view text);
 int parseCommandLine(const OptionTable& table, std::string_view commandLine,
                      OptionValues& values);
 
+// The newer programs (Tavrin-report, Tavrin-motifs) take their arguments as
+// the shell passes them: each option key is one argument and the next
+// argument is its value, blanks included. A value wrapped whole in double
+// quotes loses them, so command lines written for the older rule still work.
+// Capacities, the integer token limit and the command-line length limit are
+// those of parseCommandLine. Returns 1 on success, 0 on failure.
+int parseArgumentList(const OptionTable& table, int argc, const char* const* argv,
+                      OptionValues& values);
+
+// The arguments as joinArguments gives them, except that an argument with
+// white space is shown in single quotes, so the echo can be pasted into a
+// shell.
+std::string echoArguments(int argc, const char* const* argv);
+
 // Empty line, then the asterisk title line, then the licence lines.
 void printBanner(std::ostream& out, std::string_view titleLine,
                  const std::vector<std::string>& licenceLines);

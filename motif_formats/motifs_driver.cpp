@@ -45,7 +45,7 @@ void printUsage(std::ostream& out) {
   printLines(out, {
                       "",
                       "Command line parameters are not provided properly. Please see below.",
-                      "NOTE: Command line parameters cannot contain white spaces.",
+                      "NOTE: Quote a value that holds blanks, as usual in the shell.",
                       "",
                       "---",
                       "     Tavrin-motifs converts a collection of motifs from one format",
@@ -143,13 +143,13 @@ bool writeOutput(const std::string& path, MotifFormat format, const std::vector<
 }  // namespace
 
 int runMotifConverter(int argc, const char* const* argv, std::ostream& out) {
-  const std::string commandLine = joinArguments(argc, argv);
+  const std::string commandLine = echoArguments(argc, argv);
   printProgramBanner(out);
   line(out);
   line(out, "Received command line: ", commandLine);
 
   OptionValues values;
-  if (parseCommandLine(optionTable(), commandLine, values) == 0) {
+  if (parseArgumentList(optionTable(), argc, argv, values) == 0) {
     printUsage(out);
     return 1;
   }

@@ -62,6 +62,26 @@
   document.getElementById('title').textContent = data.title;
   document.getElementById('date').textContent = data.date;
 
+  // Names people know the elements by (-names): element -> [name, description].
+  var NAMES = data.names || {};
+  function knownName(element) {
+    return Object.prototype.hasOwnProperty.call(NAMES, element) ? NAMES[element] : null;
+  }
+  // "PF00069 Protein kinase domain" where a name is known.
+  function withName(element) {
+    var known = knownName(element);
+    return known ? element + ' ' + known[0] : element;
+  }
+  function nameFacts(element) {
+    var known = knownName(element);
+    var facts = [];
+    if (known) {
+      facts.push(['name', known[0]]);
+      if (known[1] !== '') facts.push(['description', known[1]]);
+    }
+    return facts;
+  }
+
   var typeOfName = {};
   data.elements.forEach(function (e) {
     if (!(e[0] in typeOfName)) typeOfName[e[0]] = e[1];
@@ -74,6 +94,7 @@
     addFact(counts, typeOf(type).label + ' elements', byType[type]);
   });
   addFact(counts, 'motif cards', data.motifs.length);
+  if (Object.keys(NAMES).length > 0) addFact(counts, 'elements with a name', Object.keys(NAMES).length);
   var files = document.querySelector('#files tbody');
   data.files.forEach(function (f) {
     var row = el('tr');
@@ -90,7 +111,9 @@
     if (!(name in nodeIndex)) {
       nodeIndex[name] = 'n' + nodes.length;
       var type = typeOfName[name] || 'OTHER';
-      nodes.push({ data: { id: nodeIndex[name], name: name, type: type } });
+      var known = knownName(name);
+      nodes.push({ data: { id: nodeIndex[name], name: name, type: type,
+        label: known ? known[0] : name } });
     }
     return nodeIndex[name];
   }
@@ -132,10 +155,9 @@
     details.appendChild(table);
   }
   function edgeFacts(d) {
-    var facts = [['element A', d.a], ['element B', d.b], ['score (MI)', d.score],
-      ['robustness', d.robustness], ['z-score', d.zscore]];
+    var facts = [['element A', withName(d.a)], ['element B', withName(d.b)]];
     if (data.hasFdr) facts.push(['FDR', d.fdr === '' ? '-' : d.fdr]);
-    return facts;
+    return facts.concat([['score (MI)', d.score], ['robustness', d.robustness], ['z-score', d.zscore]]);
   }
 
   var cy = null;
@@ -148,7 +170,7 @@
         {
           selector: 'node',
           style: {
-            label: 'data(name)', 'font-size': 10, 'text-valign': 'bottom', 'text-margin-y': 3,
+            label: 'data(label)', 'font-size': 10, 'text-valign': 'bottom', 'text-margin-y': 3,
             width: 22, height: 22, 'background-color': '#6b7280', shape: 'round-rectangle',
             'text-wrap': 'ellipsis', 'text-max-width': 140, color: '#1d2430'
           }
@@ -179,23 +201,37 @@
 
     cy.on('tap', 'node', function (event) {
       var d = event.target.data();
-      showDetails(d.name, [['type', typeOf(d.type).label], ['pairs', event.target.degree(false)]]);
+      showDetails(d.name, nameFacts(d.name).concat(
+        [['type', typeOf(d.type).label], ['pairs', event.target.degree(false)]]));
     });
     cy.on('tap', 'edge', function (event) {
       var d = event.target.data();
       showDetails(d.a + ' \u2013 ' + d.b, edgeFacts(d));
     });
     var tooltip = document.getElementById('tooltip');
-    cy.on('mouseover', 'edge', function (event) {
-      var d = event.target.data();
-      tooltip.textContent = 'robustness ' + d.robustness + '\nz-score ' + d.zscore;
+    function showTooltip(event, text) {
+      tooltip.textContent = text;
       var p = event.renderedPosition;
       var box = cy.container().getBoundingClientRect();
       tooltip.style.left = (box.left + p.x + 12) + 'px';
       tooltip.style.top = (box.top + p.y + 12) + 'px';
       tooltip.hidden = false;
+    }
+    cy.on('mouseover', 'edge', function (event) {
+      var d = event.target.data();
+      var lines = [withName(d.a) + ' \u2013 ' + withName(d.b)];
+      if (data.hasFdr) lines.push('FDR ' + (d.fdr === '' ? '-' : d.fdr));
+      showTooltip(event, lines.concat(['robustness ' + d.robustness, 'z-score ' + d.zscore]).join('\n'));
     });
-    cy.on('mouseout', 'edge', function () { tooltip.hidden = true; });
+    cy.on('mouseover', 'node', function (event) {
+      var d = event.target.data();
+      var known = knownName(d.name);
+      var lines = [d.name];
+      if (known) lines.push(known[0]);
+      if (known && known[1] !== '') lines.push(known[1]);
+      showTooltip(event, lines.join('\n'));
+    });
+    cy.on('mouseout', 'edge, node', function () { tooltip.hidden = true; });
     document.getElementById('fit').addEventListener('click', function () { cy.fit(undefined, 20); });
   }
 
@@ -210,8 +246,13 @@
       elements: {
         nodes: nodes.map(function (n) {
           var p = positions[n.data.id] || { x: 0, y: 0 };
-          return { data: { id: n.data.id, name: n.data.name, shared_name: n.data.name, SequenceElementType: n.data.type },
-            position: { x: p.x, y: p.y } };
+          var out = { id: n.data.id, name: n.data.name, shared_name: n.data.name, SequenceElementType: n.data.type };
+          var known = knownName(n.data.name);
+          if (known) {
+            out.label = known[0];
+            if (known[1] !== '') out.description = known[1];
+          }
+          return { data: out, position: { x: p.x, y: p.y } };
         }),
         edges: edges.map(function (e) {
           var d = e.data;
@@ -232,21 +273,39 @@
   var networkDone = performance.now();
 
   // ----- pair table
-  var columns = [
-    { label: 'element A', numeric: false }, { label: 'element B', numeric: false },
-    { label: 'score (MI)', numeric: true }, { label: 'robustness', numeric: true },
-    { label: 'z-score', numeric: true }
-  ];
-  if (data.hasFdr) columns.push({ label: 'FDR', numeric: true });
+  // `key` is the value's place in a data.pairs entry. The FDR, when there is
+  // one, is the number to rank by, so it comes first.
+  var columns = [{ label: 'element A', numeric: false, key: 0 }, { label: 'element B', numeric: false, key: 1 }];
+  if (data.hasFdr) columns.push({ label: 'FDR', numeric: true, key: 5 });
+  columns = columns.concat([{ label: 'score (MI)', numeric: true, key: 2 },
+    { label: 'robustness', numeric: true, key: 3 }, { label: 'z-score', numeric: true, key: 4 }]);
   var headRow = document.querySelector('#pairs thead tr');
   var tbody = document.querySelector('#pairs tbody');
+  function elementCell(element) {
+    var td = el('td', element);
+    var known = knownName(element);
+    if (known) {
+      td.appendChild(el('span', known[0], 'name'));
+      if (known[1] !== '') td.setAttribute('title', known[1]);
+    }
+    return td;
+  }
+  function searchText(element) {
+    var known = knownName(element);
+    return known ? [element, known[0], known[1]].join('\u0000') : element;
+  }
   var rows = data.pairs.map(function (p, i) {
     var tr = el('tr');
-    columns.forEach(function (c, k) {
-      var value = k < p.length ? p[k] : '';
-      tr.appendChild(el('td', value === '' ? '-' : value, c.numeric ? 'num' : null));
+    columns.forEach(function (c) {
+      if (!c.numeric) {
+        tr.appendChild(elementCell(p[c.key]));
+        return;
+      }
+      var value = c.key < p.length ? p[c.key] : '';
+      tr.appendChild(el('td', value === '' ? '-' : value, 'num'));
     });
-    return { tr: tr, pair: p, index: i, text: (p[0] + '\u0000' + p[1]).toLowerCase() };
+    return { tr: tr, pair: p, index: i,
+      text: (searchText(p[0]) + '\u0000' + searchText(p[1])).toLowerCase() };
   });
   var fragment = document.createDocumentFragment();
   rows.forEach(function (r) { fragment.appendChild(r.tr); });
@@ -262,9 +321,10 @@
       sortDirection = 1;
     }
     var numeric = columns[k].numeric;
+    var key = columns[k].key;
     var order = rows.slice().sort(function (x, y) {
-      var a = x.pair[k] === undefined ? '' : x.pair[k];
-      var b = y.pair[k] === undefined ? '' : y.pair[k];
+      var a = x.pair[key] === undefined ? '' : x.pair[key];
+      var b = y.pair[key] === undefined ? '' : y.pair[key];
       var c = 0;
       if (numeric) {
         var u = toNumber(a), v = toNumber(b);
@@ -302,7 +362,36 @@
     shown.textContent = count + ' of ' + rows.length + ' pairs shown';
   }
   document.getElementById('filter').addEventListener('input', applyFilter);
+  // Ranked by FDR from the start: the other two numbers are optimistic.
+  if (data.hasFdr) sortBy(2);
   applyFilter();
+
+  // What each number means, one line each, beside the table.
+  var notes = document.getElementById('pair-notes');
+  function note(term, text, className) {
+    var item = el('li', null, className);
+    item.appendChild(el('strong', term));
+    item.appendChild(document.createTextNode(' ' + text));
+    notes.appendChild(item);
+  }
+  if (data.hasFdr) {
+    note('FDR:', 'estimated false discovery rate from null replicates in which the network\u2019s ' +
+      'node labels were permuted at random (its shape kept): the share of pairs at least this ' +
+      'strong expected to be chance. The table is ranked by it.');
+  }
+  note('score (MI):', 'mutual information of the pair across the interactions.');
+  note('robustness:', 'in how many jack-knife trials the pair stayed significant.');
+  note('z-score:', 'the score against re-paired networks that keep every gene\u2019s degree.');
+  if (data.hasFdr) {
+    note('Caution:', 'z-score and robustness both come from the degree-keeping randomisation and ' +
+      'are optimistic on clustered networks (a pair with no signal at all on a real network ' +
+      'shape can get z 20\u201390 and robustness 10 of 10), so rank by FDR.', 'caution');
+  } else {
+    note('Caution:', 'no calibration table was given, and the z-score and robustness alone ' +
+      'overstate significance on clustered networks. The workflow\u2019s calibration step ' +
+      '(null replicates with permuted node labels) gives each pair an FDR; pass its table ' +
+      'with -calibration.', 'caution');
+  }
 
   var tableDone = performance.now();
 
@@ -381,6 +470,11 @@
   data.motifs.forEach(function (m) {
     var card = el('article', null, 'card');
     card.appendChild(el('h3', m.name));
+    var known = knownName(m.name);
+    if (known) {
+      card.appendChild(el('p', known[0], 'card-name'));
+      if (known[1] !== '') card.appendChild(el('p', known[1], 'hint'));
+    }
     var badge = el('span', typeOf(m.type).label, 'badge');
     badge.style.background = typeOf(m.type).color;
     card.appendChild(badge);
@@ -388,14 +482,10 @@
     var facts = el('table', null, 'facts');
     var factBody = el('tbody');
     facts.appendChild(factBody);
-    if (!m.valid) {
-      card.appendChild(el('p', 'Not a motif text: no logo.', 'hint'));
-    } else {
-      var scroll = el('div', null, 'logo-scroll');
-      scroll.appendChild(el('p', m.fromSites ? 'Logo from ' + m.sites + ' sites' : 'Logo from the motif text', 'logo-label'));
-      card.appendChild(scroll);
-      pendingLogos.push({ card: card, scroll: scroll, motif: m, maxBits: maxBits });
-    }
+    var scroll = el('div', null, 'logo-scroll');
+    scroll.appendChild(el('p', m.fromSites ? 'Logo from ' + m.sites + ' sites' : 'Logo from the motif text', 'logo-label'));
+    card.appendChild(scroll);
+    pendingLogos.push({ card: card, scroll: scroll, motif: m, maxBits: maxBits });
     if (m.sites !== undefined) addFact(factBody, 'sites', m.sites + ' in ' + m.sequences + ' sequences');
     if (m.genes !== undefined) addFact(factBody, 'genes (SE file)', m.genes);
     if (m.closest) {
@@ -428,6 +518,24 @@
   }
   if (data.motifs.length === 0) cards.appendChild(el('p', 'No motif in this network.', 'hint'));
 
+  // Elements that are not motif texts (domains, accessions): one table.
+  var others = data.others || [];
+  if (others.length > 0) {
+    document.getElementById('others-section').hidden = false;
+    var otherBody = document.querySelector('#others tbody');
+    var otherFragment = document.createDocumentFragment();
+    others.forEach(function (o) {
+      var known = knownName(o[0]);
+      var tr = el('tr');
+      tr.appendChild(el('td', o[0]));
+      tr.appendChild(el('td', typeOf(o[1]).label));
+      tr.appendChild(el('td', known ? known[0] : '-'));
+      tr.appendChild(el('td', known ? known[1] : ''));
+      otherFragment.appendChild(tr);
+    });
+    otherBody.appendChild(otherFragment);
+  }
+
   // MEME text of the nucleotide motifs: probabilities from the count rows.
   function memeText() {
     var lines = ['MEME version 4', '', 'ALPHABET= ACGT', '', 'strands: + -', '',
@@ -439,7 +547,8 @@
       for (var i = 0; i < width; i += 1) {
         nsites = Math.max(nsites, m.counts[0][i] + m.counts[1][i] + m.counts[2][i] + m.counts[3][i]);
       }
-      lines.push('MOTIF ' + m.name.replace(/\s+/g, '_'));
+      var known = knownName(m.name);
+      lines.push('MOTIF ' + m.name.replace(/\s+/g, '_') + (known ? ' ' + known[0].replace(/\s+/g, '_') : ''));
       lines.push('letter-probability matrix: alength= 4 w= ' + width + ' nsites= ' +
         (m.fromSites ? m.sites : nsites) + ' E= 0');
       for (var j = 0; j < width; j += 1) {
@@ -461,6 +570,7 @@
   body.setAttribute('data-edges', String(cy ? cy.edges().length : 0));
   body.setAttribute('data-cards', String(cards.querySelectorAll('.card').length));
   body.setAttribute('data-rows', String(tbody.children.length));
+  body.setAttribute('data-others', String(document.querySelectorAll('#others tbody tr').length));
   body.setAttribute('data-phases-ms', [networkDone - started, tableDone - networkDone,
     performance.now() - tableDone].map(Math.round).join(','));
   body.setAttribute('data-script-ms', String(Math.round(performance.now() - started)));

@@ -205,4 +205,38 @@ std::string readCalibration(const std::string& path, std::vector<ReportPair>& pa
   return {};
 }
 
+std::string readNames(const std::string& path, NameTable& names) {
+  names = NameTable();
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return missing(path);
+  std::string piece;
+  size_t lineNumber = 0;
+  while (readLinePiece(in, piece, kTableLinePiece)) {
+    ++lineNumber;
+    if (piece.empty() || piece[0] == '#') continue;
+    std::vector<std::string> fields = splitTabs(piece);
+    if (fields.size() < 2 || fields.size() > 3 || fields[0].empty() || fields[1].empty()) {
+      return "ERROR: " + path + ":" + std::to_string(lineNumber) +
+             ": expected element<TAB>name<TAB>optional description. Program aborted";
+    }
+    if (!names.byElement.emplace(fields[0], names.entries.size()).second) continue;
+    names.entries.push_back({fields[0], fields[1], fields.size() == 3 ? fields[2] : ""});
+  }
+  if (in.bad()) return missing(path);
+  // Motifs as an SE file writes them (@TGACTCA) also name the network's
+  // unmarked element, unless the table names that one itself.
+  for (size_t i = 0; i < names.entries.size(); ++i) {
+    const std::string& element = names.entries[i].element;
+    if (element.size() > 1 && (element[0] == '@' || element[0] == '%' || element[0] == '~')) {
+      names.byElement.emplace(element.substr(1), i);
+    }
+  }
+  return {};
+}
+
+const ElementName* NameTable::find(const std::string& element) const {
+  const auto found = byElement.find(element);
+  return found == byElement.end() ? nullptr : &entries[found->second];
+}
+
 }  // namespace tav

@@ -3,8 +3,10 @@
 // conservation node file and a calibration table. Each returns an empty
 // string on success and otherwise the one "ERROR: ..." line (without line
 // break) naming the file. Names are kept exactly as written, blanks included.
+// A names table gives elements the names people know them by.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -57,5 +59,29 @@ std::string readConservation(const std::string& path, std::vector<NamedValue>& v
 // null_mean_count, real_count, fdr: sets the fdr of every pair whose two
 // elements match a row (first matching row; either order of the two names).
 std::string readCalibration(const std::string& path, std::vector<ReportPair>& pairs);
+
+// One line of a names table: an element as the network names it, the name
+// people know it by and an optional description.
+struct ElementName {
+  std::string element;
+  std::string name;
+  std::string description;
+};
+
+struct NameTable {
+  std::vector<ElementName> entries;  // file order, first line of each element
+  // The entry of `element`, or of the element with a type mark (@, % or ~, as
+  // SE files write motifs); null when the table has none.
+  const ElementName* find(const std::string& element) const;
+
+  std::map<std::string, size_t> byElement;  // marked elements also unmarked
+};
+
+// A tab-separated table: element, name, optional description (e.g. cut from
+// the Pfam or InterPro entry lists, or JASPAR IDs and names). Lines starting
+// with '#' and empty lines are skipped; any other line must have two or three
+// fields with a non-empty element and name ("ERROR: FILE:LINE: ..."
+// otherwise). Of repeated elements the first line counts.
+std::string readNames(const std::string& path, NameTable& names);
 
 }  // namespace tav

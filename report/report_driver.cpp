@@ -34,7 +34,8 @@ enum Option {
   kRefFile,
   kRefFolder,
   kTitle,
-  kCalibration
+  kCalibration,
+  kNames
 };
 
 OptionTable optionTable() {
@@ -50,6 +51,7 @@ OptionTable optionTable() {
       textOption("-reffolder ", false, kMaxFileName),
       textOption("-title ", false, kMaxTypeText, "Tavrin report"),
       textOption("-calibration ", false, kMaxFileName),
+      textOption("-names ", false, kMaxFileName),
   };
   return table;
 }
@@ -59,7 +61,7 @@ void printUsage(std::ostream& out) {
              {
                  "",
                  "Command line parameters are not provided properly. Please see below.",
-                 "NOTE: Option values cannot contain blanks (a value in double quotes may).",
+                 "NOTE: Quote a value that holds blanks, as usual in the shell.",
                  "",
                  "---",
                  "     Tavrin-report writes one self-contained HTML page of a run: the",
@@ -70,6 +72,7 @@ void printUsage(std::ostream& out) {
                  "Usage: Tavrin-report -net [string] -out [string] -se [string] -fasta [string]",
                  "                     -simvale [string] -conservation [string] -reffile [string]",
                  "                     -reffolder [string] -title [string] -calibration [string]",
+                 "                     -names [string]",
                  "",
                  "-net: The -out value of the Tavrin run: BASE.sif, BASE.1.noa, BASE.1.eda,",
                  "  BASE.2.eda and BASE.3.eda are read.",
@@ -93,7 +96,12 @@ void printUsage(std::ostream& out) {
                  "  DEFAULT: Tavrin report",
                  "",
                  "-calibration: A tab-separated table of pair FDRs (element_a, element_b,",
-                 "  score, null_mean_count, real_count, fdr).",
+                 "  score, null_mean_count, real_count, fdr). The pair table is then",
+                 "  ranked by FDR.",
+                 "",
+                 "-names: A tab-separated table of element names: element, name and an",
+                 "  optional description (lines starting with # are skipped). The names",
+                 "  show in the pair table, the network and the cards.",
                  "",
              });
 }
@@ -128,6 +136,7 @@ struct ReportInputs {
   bool haveClosest = false;
   std::vector<NamedValue> conservation;
   bool haveConservation = false;
+  NameTable names;
 };
 
 // Prints the error line and returns false on the first unreadable input.
@@ -206,6 +215,11 @@ bool readInputs(const OptionValues& values, ReportInputs& inputs, std::ostream& 
     error = readConservation(path, inputs.conservation);
     if (!error.empty()) return fail(error);
     inputs.haveConservation = true;
+  }
+  if (const std::string& path = values.text[kNames]; !path.empty()) {
+    error = readNames(path, inputs.names);
+    if (!error.empty()) return fail(error);
+    line(out, inputs.names.entries.size(), " element names were read.");
   }
   return true;
 }
@@ -299,7 +313,8 @@ nlohmann::ordered_json pageData(const OptionValues& values, const ReportInputs& 
                                                                 {"-conservation", kConservation},
                                                                 {"-reffile", kRefFile},
                                                                 {"-reffolder", kRefFolder},
-                                                                {"-calibration", kCalibration}};
+                                                                {"-calibration", kCalibration},
+                                                                {"-names", kNames}};
   for (const auto& [option, index] : optional) {
     if (!values.text[index].empty()) {
       files.push_back({{"option", option}, {"path", values.text[index]}});
@@ -312,10 +327,16 @@ nlohmann::ordered_json pageData(const OptionValues& values, const ReportInputs& 
   data["hasSe"] = inputs.haveSe;
 
   auto elements = nlohmann::ordered_json::array();
+  // Names only of the network's elements: a whole entry list may be given.
+  auto names = nlohmann::ordered_json::object();
   for (const ReportElement& element : inputs.network.elements) {
     elements.push_back({element.name, element.type});
+    if (const ElementName* known = inputs.names.find(element.name)) {
+      names[element.name] = {known->name, known->description};
+    }
   }
   data["elements"] = std::move(elements);
+  data["names"] = std::move(names);
   auto pairs = nlohmann::ordered_json::array();
   for (const ReportPair& pair : inputs.network.pairs) {
     nlohmann::ordered_json p = {pair.first, pair.second, pair.score, pair.robustness, pair.zScore};
@@ -336,11 +357,22 @@ nlohmann::ordered_json pageData(const OptionValues& values, const ReportInputs& 
   if (inputs.haveReferences) sources.references = &inputs.references;
   if (inputs.haveClosest) sources.closest = &inputs.closest;
   if (inputs.haveConservation) sources.conservation = &inputs.conservation;
+  // A card is a logo; elements without one (domains, accessions typed as
+  // motifs) go into one table instead.
   auto motifs = nlohmann::ordered_json::array();
+  auto others = nlohmann::ordered_json::array();
   for (const ReportElement& element : inputs.network.elements) {
-    if (isMotifType(element.type)) motifs.push_back(cardJson(describeMotif(element, sources)));
+    if (isMotifType(element.type)) {
+      MotifCard card = describeMotif(element, sources);
+      if (card.valid) {
+        motifs.push_back(cardJson(card));
+        continue;
+      }
+    }
+    others.push_back({element.name, element.type});
   }
   data["motifs"] = std::move(motifs);
+  data["others"] = std::move(others);
   return data;
 }
 
@@ -371,14 +403,14 @@ bool writePage(const std::string& path, const std::string& page, std::ostream& o
 }  // namespace
 
 int runReport(int argc, const char* const* argv, std::ostream& out) {
-  const std::string commandLine = joinArguments(argc, argv);
+  const std::string commandLine = echoArguments(argc, argv);
   printBanner(out, "***************************** Tavrin-report *****************************",
               {"One HTML page of a Tavrin run: network, pairs, motif logos, known matrices",
                "and conservation. This program is provided as a part of the Tavrin package."});
   line(out);
   line(out, "Received command line: ", commandLine);
   OptionValues values;
-  if (parseCommandLine(optionTable(), commandLine, values) == 0) {
+  if (parseArgumentList(optionTable(), argc, argv, values) == 0) {
     printUsage(out);
     return 1;
   }
@@ -395,7 +427,8 @@ int runReport(int argc, const char* const* argv, std::ostream& out) {
                                                    {"-simvale", kSimvale},
                                                    {"-conservation", kConservation},
                                                    {"-reffile", kRefFile},
-                                                   {"-calibration", kCalibration}}) {
+                                                   {"-calibration", kCalibration},
+                                                   {"-names", kNames}}) {
     if (!values.text[index].empty()) inputPaths.push_back({option, values.text[index]});
   }
   if (!checkOutputsAgainstInputs({{"-out", pagePath}}, inputPaths, out)) return 1;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -9,6 +11,8 @@
 #include "motif.h"
 #include "motif_card.h"
 #include "reference_readers.h"
+#include "report_data.h"
+#include "report_driver.h"
 #include "se_file.h"
 
 namespace tav {
@@ -113,6 +117,106 @@ TEST(ReportMotifCard, CountsSitesGenesAndAlignsTheClosestMatrix) {
   const MotifCard bad = describeMotif({"</script>", "5'MOTIF"}, sources);
   EXPECT_FALSE(bad.valid);
   EXPECT_EQ(bad.sites, 0);
+}
+
+
+// A fresh folder per test under the system's temporary folder.
+std::filesystem::path testFolder(const std::string& name) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("tavrin-report-" + name);
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+void writeText(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(ReportNames, TableLinesAreCheckedAndLookedUpWithOrWithoutTypeMarks) {
+  const std::filesystem::path folder = testFolder("names");
+  struct Case {
+    const char* text;
+    const char* error;   // after the path; empty: read
+    const char* lookup;  // element looked up
+    const char* name;    // expected name, "" for none
+    const char* description;
+  } cases[] = {
+      {"PF00069\tPkinase\tProtein kinase domain\n", "", "PF00069", "Pkinase", "Protein kinase domain"},
+      {"# Pfam\n\nPS50262\tG_PROTEIN_RECEP_F1_2\r\n", "", "PS50262", "G_PROTEIN_RECEP_F1_2", ""},
+      {"PF1\tfirst\nPF1\tsecond\n", "", "PF1", "first", ""},
+      {"@TGACTCA\tAP-1 site\n", "", "TGACTCA", "AP-1 site", ""},
+      {"@TGACTCA\tmarked\nTGACTCA\tplain\n", "", "TGACTCA", "plain", ""},
+      {"A\t<b>x</b> & \"y\"\n", "", "A", "<b>x</b> & \"y\"", ""},
+      {"PF1\tname\n", "", "PF2", "", ""},
+      {"# header\nPF1 Pkinase\n", ":2: expected element<TAB>name<TAB>optional description", "", "", ""},
+      {"PF1\tn\nPF2\t\n", ":2:", "", "", ""},
+      {"\tn\n", ":1:", "", "", ""},
+      {"PF1\tn\td\textra\n", ":1:", "", "", ""},
+  };
+  int k = 0;
+  for (const Case& c : cases) {
+    const std::filesystem::path path = folder / ("names" + std::to_string(k++) + ".tsv");
+    writeText(path, c.text);
+    NameTable names;
+    const std::string error = readNames(path.string(), names);
+    if (*c.error != '\0') {
+      EXPECT_EQ(error.rfind("ERROR: " + path.string() + c.error, 0), 0U) << error;
+      continue;
+    }
+    ASSERT_EQ(error, "") << c.text;
+    const ElementName* found = names.find(c.lookup);
+    if (*c.name == '\0') {
+      EXPECT_EQ(found, nullptr) << c.text;
+      continue;
+    }
+    ASSERT_NE(found, nullptr) << c.text;
+    EXPECT_EQ(found->name, c.name);
+    EXPECT_EQ(found->description, c.description);
+  }
+  NameTable none;
+  EXPECT_NE(readNames((folder / "absent.tsv").string(), none), "");
+}
+
+// The page's JSON: names of the network's elements only, elements without a
+// logo in one list, markup in names escaped inside the script element.
+TEST(ReportPage, NamesAndElementsWithoutLogoGoIntoTheData) {
+  const std::filesystem::path folder = testFolder("page");
+  writeText(folder / "net.sif", "PF00069 TavrinSE TGACTCA\nPS50262 TavrinSE PF00069\n");
+  writeText(folder / "net.1.noa",
+            "SequenceElementType (class=java.lang.String)\nPF00069 = OTHER\nTGACTCA = 5'MOTIF\n"
+            "PS50262 = PMOTIF\n");
+  writeText(folder / "net.1.eda",
+            "MI (class=Double)\nPF00069 (TavrinSE) TGACTCA = 0.02\nPS50262 (TavrinSE) PF00069 = 0.01\n");
+  writeText(folder / "net.2.eda", "Robustness_per_10 (class=Integer)\n"
+                                  "PF00069 (TavrinSE) TGACTCA = 9\nPS50262 (TavrinSE) PF00069 = 10\n");
+  writeText(folder / "net.3.eda",
+            "Z_score (class=Double)\nPF00069 (TavrinSE) TGACTCA = 12\nPS50262 (TavrinSE) PF00069 = 30\n");
+  writeText(folder / "names table.tsv",
+            "PF00069\tPkinase\t</script><b>kinase</b>\n@TGACTCA\tAP-1\nPF99999\tnot in the network\n");
+  const std::string base = (folder / "net").string();
+  const std::string names = (folder / "names table.tsv").string();
+  const std::string page = (folder / "my page.html").string();
+  const char* argv[] = {"Tavrin-report", "-net", base.c_str(), "-out", page.c_str(),
+                        "-names", names.c_str(), "-title", "Human STRING, 30k edges"};
+  std::ostringstream console;
+  ASSERT_EQ(runReport(9, argv, console), 0) << console.str();
+  EXPECT_NE(console.str().find("3 element names were read."), std::string::npos);
+  std::ifstream in(page, std::ios::binary);
+  const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t start = html.find("<script type=\"application/json\" id=\"report-data\">");
+  ASSERT_NE(start, std::string::npos);
+  const size_t end = html.find("</script>", start);
+  const std::string data = html.substr(start, end - start);
+  EXPECT_NE(data.find("\"title\":\"Human STRING, 30k edges\""), std::string::npos);
+  EXPECT_NE(data.find("\"names\":{\"PF00069\":[\"Pkinase\",\"\\u003c/script\\u003e\\u003cb\\u003ekinase"
+                      "\\u003c/b\\u003e\"],\"TGACTCA\":[\"AP-1\",\"\"]}"),
+            std::string::npos)
+      << data;
+  EXPECT_EQ(data.find("PF99999"), std::string::npos);
+  // The accession typed as a protein motif has no logo: no card, listed instead.
+  EXPECT_NE(data.find("\"others\":[[\"PF00069\",\"OTHER\"],[\"PS50262\",\"PMOTIF\"]]"),
+            std::string::npos);
+  EXPECT_NE(data.find("\"motifs\":[{\"name\":\"TGACTCA\""), std::string::npos);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ RUNNER = os.path.join(SCRIPTS, "run_program.py")
 
 FILE_COLUMNS = [
     "fasta", "genome", "annotation", "interactions", "string_links", "biogrid", "mitab",
-    "aliases", "se", "jaspar", "fasta2", "orthologs",
+    "aliases", "se", "jaspar", "fasta2", "orthologs", "names",
 ]
 FOLDER_COLUMNS = ["ace"]
 INTERACTION_SOURCES = ["interactions", "string_links", "biogrid", "mitab"]
@@ -292,5 +292,7 @@ def report_args(wildcards, input, output):
         args += ["-reffile", r["jaspar"]]
     if "ace" in r:
         args += ["-reffolder", r["ace"]]
+    if input.names:
+        args += ["-names", input.names]
     args += ["-title", r["options"]["Tavrin-report"]["title"] or wildcards.ds]
     return args + ["-calibration", input.calibration]

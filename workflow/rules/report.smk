@@ -11,6 +11,7 @@ rule report:
             "{}/conservation.noa".format(wc.ds) if wants_conservation(wc.ds) else []
         ),
         calibration="{ds}/calibration.tsv",
+        names=lambda wc: DATASETS[wc.ds].get("names", []),
     output:
         "{ds}/report.html",
     log:
