@@ -6,7 +6,7 @@ BUILD ?= build
 JOBS ?= 2
 PREFIX ?= /usr/local
 
-.PHONY: all build test demo workflow install package clean bench fuzz
+.PHONY: all build test demo workflow install package package-check clean bench fuzz
 
 # What scripts/install-deps.sh makes sure of; the targets below widen it.
 DEPS = build
@@ -40,9 +40,16 @@ install: build
 
 # tavrin_<version>_amd64.deb in $(BUILD) (CPack), then lintian on it.
 package: DEPS = package
-package: build
+package:
+	@scripts/install-deps.sh $(DEPS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS) --target package_files
 	cd $(BUILD) && cpack -G DEB
 	lintian --fail-on error $(BUILD)/tavrin_$(VERSION)_amd64.deb
+
+# The package unpacked with dpkg -x and the example chain run from it (CI).
+package-check: package
+	packaging/check-package.sh $(BUILD)/tavrin_$(VERSION)_amd64.deb
 
 # Micro benchmarks (Google Benchmark), then every program on generated scale
 # inputs (scripts/bench.sh: wall time, peak memory, md5 of the outputs).

@@ -77,6 +77,21 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/workflow/ DESTINATION share/tavrin/workflo
         FILE_PERMISSIONS ${tavrin_data_permissions}
         PATTERN "__pycache__" EXCLUDE PATTERN ".snakemake" EXCLUDE PATTERN "*.pyc" EXCLUDE)
 
+# What the package holds, built by `make package` (which then runs cpack);
+# cpack itself builds nothing more, so the tests need not build first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
+add_custom_target(package_files)
+list(LENGTH tavrin_programs count)
+math(EXPR last "${count} - 1")
+foreach(i RANGE 0 ${last} 3)
+  list(GET tavrin_programs ${i} target)
+  add_dependencies(package_files ${target})
+endforeach()
+add_dependencies(package_files package_changelog)
+if(TARGET man_pages)
+  add_dependencies(package_files man_pages)
+endif()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tavrin)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -84,13 +99,13 @@ set(CPACK_PACKAGE_CONTACT "${TAVRIN_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "associated sequence elements across interaction networks")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "associated sequence elements across interaction networks
- Command-line programs that find pairs of sequence elements (protein domains,
- protein motifs, promoter or UTR motifs) whose presence on the two sides of
- interactions is associated, discover co-occurring nucleotide motifs, name
- their closest known matrices, score their conservation across orthologs,
- and write a run as one HTML page; a motif format converter and a Snakemake
- workflow for many data sets (under /usr/share/tavrin).")
+# The summary above is the synopsis line; this is the extended description.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Command-line programs that find pairs of sequence elements (protein domains,
+protein motifs, promoter or UTR motifs) whose presence on the two sides of
+interactions is associated, discover co-occurring nucleotide motifs, name
+their closest known matrices, score their conservation across orthologs,
+and write a run as one HTML page; a motif format converter and a Snakemake
+workflow for many data sets (under /usr/share/tavrin).")
 set(CPACK_DEBIAN_FILE_NAME "tavrin_${PROJECT_VERSION}_amd64.deb")
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE amd64)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TAVRIN_MAINTAINER}")
