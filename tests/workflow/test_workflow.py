@@ -2,9 +2,11 @@
 """The Snakemake workflow, end to end.
 
   test_workflow.py CASE BIN WORK
-CASE is one of: lint, dry_run, bad_sheet, prepare, calibration, run, outcomes.
+CASE is one of: lint, dry_run, bad_sheet, prepare, bad_inputs, calibration, run,
+outcomes.
 BIN holds the suite's programs, WORK is a scratch folder (emptied first).
 A missing snakemake or bedtools is a failure, never a skip."""
+import gzip
 import os
 import re
 import shutil
@@ -25,7 +27,7 @@ Tavrin-N: {srand: 1, random: 0, queue: 20, seedl: 5, maxl: 7, shuffle: 50, cont:
 Tavrin-N.HV: {srand: 1, random: 0, queue: 20, seedl: 4, maxl: 5, shuffle: 20, cont: 10, revcomp: 1}
 Tavrin: {domethod: "", srand: 1, random: 0, queue: 50, shuffle: 20, jfrac: 3, jnum: 10}
 Vantor: {type: "", srand: 1, ndecoy: 20}
-promoters: {upstream: 10, downstream: 2, feature: gene, name_attributes: [gene_name, Name]}
+promoters: {upstream: 10, downstream: 2, name_attributes: [gene_name, Name]}
 """
 
 
@@ -157,39 +159,194 @@ def case_bad_sheet(bin_dir, work):
         check(not os.path.exists(os.path.join(work, "out", "fly")), "a job ran")
 
 
+def write_rows(path, rows):
+    """A sheet from dicts: the header is every key in order of first use."""
+    header = list(dict.fromkeys(key for row in rows for key in row))
+    write_sheet(path, header, [[str(row.get(key, "")) for key in header] for row in rows])
+
+
+def promoters_of(names, extra=""):
+    """Records of expected_promoters.fa for these genes, plus extra text."""
+    records = read(data("expected_promoters.fa")).split(">")[1:]
+    return "".join(">" + r for r in records if r.split("\n", 1)[0] in names) + extra
+
+
+ALL_GENES = ("geneA", "geneB", "geneC", "geneD")
+
+# The inputs as databases ship them, each read into the same promoters and
+# network: data set, its sheet cells, expected interactions, expected
+# promoters, words each step's log must hold.
+GOOD_INPUTS = [
+    ("gtf", {"genome": "genome.fa", "annotation": "genes.gtf", "string_links": "string_links.txt",
+             "aliases": "aliases.tsv"}, "string", ALL_GENES,
+     {"promoters": ["genes without a usable name: 1",
+                    "genes on a contig missing from the genome: 1 (chr3)"],
+      "interactions": ["4 of 5 names in the interactions are sequence names",
+                       "names without a sequence: ENSP0005"]}),
+    ("gff", {"genome": "genome.fa", "annotation": "genes.gff3", "mitab": "interactions.mitab",
+             "aliases": "uniprot_aliases.tsv"}, "mitab_id", ALL_GENES,
+     {"interactions": ["names mapped through uniprot_aliases.tsv: 4 of 4",
+                       "no organism columns, every row kept"]}),
+    ("ensembl_gff3", {"genome": "genome.fa", "annotation": "genes_ensembl.gff3",
+                      "mitab": "interactions.mitab", "interactions.mitab_name": "gene name"},
+     "mitab_gene_name", ALL_GENES,
+     {"promoters": ["4 promoters written", "gene, ncRNA_gene, pseudogene",
+                    "genes without a usable name: 1"]}),
+    ("gencode", {"genome": "genome.fa", "annotation": "genes_gencode.gtf",
+                 "promoters.name_attributes": "gene_id", "promoters.strip_version": "yes",
+                 "biogrid": "interactions.biogrid.tab3"}, "biogrid", ALL_GENES, {}),
+    ("ensembl_gtf", {"genome": "genome_chrM.fa", "annotation": "genes_ensembl.gtf",
+                     "promoters.contig_names": "flexible", "biogrid": "interactions_taxa.biogrid.tab3"},
+     "biogrid", ALL_GENES + (">geneM\nAAAACC\n",),
+     {"interactions": ["taxon 9606 (the one most rows carry: 3 of 4 rows; others: 10090 (1), "
+                       "10566 (1))", "left out: 2 rows of another taxon than 9606"]}),
+    ("ucsc", {"genome": "genome.fa", "annotation": "genes_ucsc.gtf",
+              "promoters.features": "transcript", "mitab": "interactions_taxa.mitab",
+              "interactions.mitab_name": "gene name", "interactions.taxon": "9606"},
+     "mitab_gene_name", ALL_GENES,
+     {"interactions": ["taxon 9606 (interactions.taxon), carried by 4 of 4 rows",
+                       "left out: 2 rows of another taxon than 9606"]}),
+    ("broken", {"genome": "genome.fa", "annotation": "genes_broken.gtf",
+                "promoters.max_broken_lines": "1", "interactions": "interactions_scored.tab"},
+     "ready", ALL_GENES[:3],
+     {"promoters": ["unreadable lines left out: 1 (line 5: attributes are neither GTF"]}),
+    ("string_sources", {"fasta": "expected_promoters.fa", "string_links": "string_links.txt.gz",
+                        "aliases": "string_aliases.tsv",
+                        "interactions.alias_sources": "Ensembl_HGNC_symbol,BioMart_HUGO"},
+     "string", None, {"interactions": ["names mapped through string_aliases.tsv: 4 of 5"]}),
+    ("versions", {"fasta": "expected_promoters.fa", "interactions": "interactions_versioned.tab",
+                  "interactions.strip_version": "yes"}, "ready", None, {}),
+    ("ready", {"fasta": "expected_promoters.fa", "interactions": "interactions_scored.tab"},
+     "ready", None, {"interactions": ["2 interactions written",
+                                      "3 of 3 names in the interactions are sequence names"]}),
+]
+
+
 def case_prepare(bin_dir, work):
     check(shutil.which("bedtools"), "bedtools is not installed")
+    # A compressed download is read as it is.
+    with open(data("string_links.txt"), "rb") as plain, \
+            gzip.open(os.path.join(work, "string_links.txt.gz"), "wb") as packed:
+        packed.write(plain.read())
+    local = lambda name: os.path.join(work, name) if name.endswith(".gz") else data(name)
     sheet = os.path.join(work, "sheet.tsv")
-    rows = [  # data set, annotation, interaction column, its file, aliases, overrides
-        ("gtf", "genes.gtf", "string_links", "string_links.txt", "aliases.tsv", ""),
-        ("gff", "genes.gff3", "mitab", "interactions.mitab", "", ""),
-        ("names", "genes.gtf", "mitab", "interactions.mitab", "", "gene name"),
-        ("grid", "genes.gtf", "biogrid", "interactions.biogrid.tab3", "", ""),
-        ("ready", "genes.gtf", "interactions", "interactions_scored.tab", "", ""),
-    ]
-    sources = ["interactions", "string_links", "biogrid", "mitab"]
-    write_sheet(sheet, ["name", "genome", "annotation"] + sources +
-                ["aliases", "interactions.mitab_name"], [
-        [name, data("genome.fa"), data(annotation)] +
-        [data(path) if column == source else "" for column in sources] +
-        [data(aliases) if aliases else "", mode]
-        for name, annotation, source, path, aliases, mode in rows])
-    targets = ["{}/input/{}".format(r[0], f) for r in rows
-               for f in ("promoters.fa", "interactions.tab")]
+    write_rows(sheet, [dict({"name": name}, **{
+        k: (local(v) if "." not in k and k != "name" else v) for k, v in cells.items()})
+        for name, cells, _, _, _ in GOOD_INPUTS])
+    targets = ["{}/input/interactions.tab".format(r[0]) for r in GOOD_INPUTS]
     snakemake(work, write_config(work, sheet), bin_dir, *targets)
     out = os.path.join(work, "out")
-    expected = {"gtf": "string", "gff": "mitab_id", "names": "mitab_gene_name",
-                "grid": "biogrid", "ready": "ready"}
-    for name, kind in expected.items():
+    for name, cells, interactions, genes, words in GOOD_INPUTS:
         got = read(os.path.join(out, name, "input", "interactions.tab"))
-        check(got == read(data("expected_{}.tab".format(kind))),
+        check(got == read(data("expected_{}.tab".format(interactions))),
               "{} interactions:\n{}".format(name, got))
-        got = read(os.path.join(out, name, "input", "promoters.fa"))
-        check(got == read(data("expected_promoters.fa")), "{} promoters:\n{}".format(name, got))
-    log = read(os.path.join(out, "logs", "gtf", "promoters.log"))
-    check("genes without a usable name: 1" in log and "missing from the genome: 1" in log,
-          "promoter log:\n" + log)
+        if genes is not None:
+            got = read(os.path.join(out, name, "input", "promoters.fa"))
+            names = [g for g in genes if not g.startswith(">")]
+            expected = promoters_of(names, "".join(g for g in genes if g.startswith(">")))
+            check(got == expected, "{} promoters:\n{}".format(name, got))
+        for step, needed in words.items():
+            log = read(os.path.join(out, "logs", name, step + ".log"))
+            for word in needed:
+                check(word in log, "{}: '{}' missing from the {} log:\n{}".format(
+                    name, word, step, log))
     check(not os.path.exists(data("genome.fa.fai")), "an index was written beside the genome")
+
+
+# Inputs that would give an empty or meaningless result: data set, its sheet
+# cells, the step that must stop, words of its one ERROR line.
+BAD_INPUTS = [
+    ("contigs", {"genome": "genome.fa", "annotation": "genes_ensembl.gtf",
+                 "interactions": "interactions_scored.tab"}, "promoters",
+     ["0 of 5 genes are on contigs of genome.fa", "annotation contigs: 1, 2, MT",
+      "genome contigs: chr1, chr2", "set promoters.contig_names: flexible"]),
+    ("no_gene_lines", {"genome": "genome.fa", "annotation": "genes_ucsc.gtf",
+                       "interactions": "interactions_scored.tab"}, "promoters",
+     ["no line of the feature type(s) gene, ncRNA_gene, pseudogene in genes_ucsc.gtf",
+      "transcript (6), exon (2)", "promoters.features: [transcript]"]),
+    ("broken_line", {"genome": "genome.fa", "annotation": "genes_broken.gtf",
+                     "interactions": "interactions_scored.tab"}, "promoters",
+     ["1 line(s) of genes_broken.gtf cannot be read", "promoters.max_broken_lines 0",
+      "line 5: attributes are neither GTF", "gene_id g4 gene_name geneD"]),
+    ("unnamed", {"genome": "genome.fa", "annotation": "genes.gff3",
+                 "promoters.name_attributes": "gene_name", "interactions": "interactions_scored.tab"},
+     "promoters", ["none of the 5 genes of genes.gff3 has a name", "attributes tried: gene_name",
+                   "attributes seen: ID, Name"]),
+    ("packed_genome", {"genome": "genome.fa.gz", "annotation": "genes.gtf",
+                       "interactions": "interactions_scored.tab"}, "promoters",
+     ["genome.fa.gz is compressed"]),
+    ("uniprot", {"genome": "genome.fa", "annotation": "genes.gtf", "mitab": "interactions.mitab"},
+     "interactions", ["0 of 4 names in the interactions are sequence names of promoters.fa",
+                      "below interactions.min_match 0.5", "unmatched: P00001, P00002, P00003",
+                      "sequence names: geneA, geneB", "map them with an alias table"]),
+    ("ready_names", {"fasta": "expected_promoters.fa", "interactions": "interactions.tab"},
+     "interactions", ["0 of ", "names in the interactions are sequence names of "
+                      "expected_promoters.fa", "unmatched: NM_"]),
+    ("alias_misses", {"fasta": "expected_promoters.fa", "string_links": "string_links.txt",
+                      "aliases": "uniprot_aliases.tsv"}, "interactions",
+     ["the alias table uniprot_aliases.tsv maps none of the 5 names of string_links.txt",
+      "its names: P00001, P00002"]),
+    ("alias_first_row", {"fasta": "expected_promoters.fa", "string_links": "string_links.txt",
+                         "aliases": "string_aliases.tsv"}, "interactions",
+     ["0 of 5 names", "unmatched: 1001, 1002", "alias sources that would match: "
+      "Ensembl_HGNC_symbol 3, BioMart_HUGO 2, BLAST_UniProt_GN_Synonyms 1 "
+      "(set interactions.alias_sources)"]),
+    ("alias_source", {"fasta": "expected_promoters.fa", "string_links": "string_links.txt",
+                      "aliases": "string_aliases.tsv", "interactions.alias_sources": "HGNC"},
+     "interactions", ["the alias table string_aliases.tsv has no row of the source(s) HGNC",
+                      "its sources: Ensembl_EntrezGene (4 rows)"]),
+    ("score", {"fasta": "expected_promoters.fa", "string_links": "string_links.txt",
+               "aliases": "aliases.tsv", "interactions.string_min_score": "1000"},
+     "interactions", ["0 interactions from string_links.txt (string_links)",
+                      "below combined_score 1000"]),
+    ("taxon", {"fasta": "expected_promoters.fa", "biogrid": "interactions.biogrid.tab3",
+               "interactions.taxon": "9606"}, "interactions",
+     ["interactions.biogrid.tab3 has no organism columns, so interactions.taxon 9606"]),
+    ("few_names", {"fasta": "expected_promoters.fa", "mitab": "interactions_taxa.mitab",
+                   "interactions.mitab_name": "gene name", "interactions.taxon": "all",
+                   "interactions.min_match": "0.9"}, "interactions",
+     ["4 of 6 names", "(67%, below interactions.min_match 0.9)", "unmatched: lacZ, ftsZ"]),
+]
+
+
+def case_bad_inputs(bin_dir, work):
+    """Each bad input stops its step with one line; nothing after it runs,
+    while a good data set beside them runs to the end."""
+    fake = os.path.join(work, "fake")
+    os.makedirs(fake)
+    fake_program(fake, "Tavrin-N", FAKE_FINDER)
+    fake_program(fake, "Tavrin", FAKE_PAIR_FINDER)
+    with open(data("genome.fa"), "rb") as plain, \
+            gzip.open(os.path.join(work, "genome.fa.gz"), "wb") as packed:
+        packed.write(plain.read())
+    local = lambda name: os.path.join(work, name) if name.endswith(".gz") else data(name)
+    rows = [{"name": "good", "genome": data("genome.fa"), "annotation": data("genes.gtf"),
+             "interactions": data("interactions_scored.tab"), "replicates": "1"}]
+    for name, cells, _, _ in BAD_INPUTS:
+        rows.append(dict({"name": name, "replicates": "1"}, **{
+            k: (local(v) if "." not in k else v) for k, v in cells.items()}))
+    sheet = os.path.join(work, "sheet.tsv")
+    write_rows(sheet, rows)
+    output = snakemake(work, write_config(work, sheet), fake, "--keep-going", expect=1)
+    out = os.path.join(work, "out")
+    check(os.path.isfile(os.path.join(out, "good", "calibration.tsv")),
+          "the good data set did not run to the end:\n" + output[-3000:])
+    for name, cells, step, words in BAD_INPUTS:
+        log = read(os.path.join(out, "logs", name, step + ".log"))
+        lines = log.splitlines()
+        check(len(lines) == 1 and lines[0].startswith("ERROR: {}: ".format(step)),
+              "{}: not one ERROR line of {}:\n{}".format(name, step, log))
+        check(lines[0] in output, "{}: the console does not show:\n{}".format(name, lines[0]))
+        for word in words:
+            check(word in lines[0], "{}: '{}' missing from:\n{}".format(name, word, lines[0]))
+        check(not os.path.exists(os.path.join(out, name, "input", step + (
+            ".fa" if step == "promoters" else ".tab"))), "{}: the {} output stayed".format(name, step))
+        later = [os.path.join(out, name, "real"), os.path.join(out, name, "null"),
+                 os.path.join(out, "logs", name, "real")]
+        if step == "promoters":
+            later.append(os.path.join(out, "logs", name, "interactions.log"))
+        for path in later:
+            check(not os.path.exists(path), "{}: a later job ran ({})".format(name, path))
 
 
 def case_calibration(bin_dir, work):

@@ -47,6 +47,8 @@ def _typed(schema, column, text):
     kind = _column_type(schema, column)
     if kind == "integer" and re.fullmatch(r"[+-]?[0-9]+", text):
         return int(text)
+    if kind == "number" and re.fullmatch(r"[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)", text):
+        return float(text)
     if kind == "boolean" and text.lower() in TRUE_WORDS | FALSE_WORDS:
         return text.lower() in TRUE_WORDS
     return text

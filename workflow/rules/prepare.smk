@@ -1,4 +1,7 @@
 # Step 0: the inputs as users hold them, turned into what the programs read.
+# Each input is checked here, where it enters: an annotation or a network
+# that would give an empty or meaningless result stops its step with what
+# was seen, before any program runs.
 
 
 rule promoters:
@@ -14,6 +17,7 @@ rule promoters:
         "benchmarks/{ds}/promoters.tsv"
     params:
         settings=lambda wc: row(wc)["options"]["promoters"],
+        alias_sources=lambda wc: row(wc)["options"]["interactions"]["alias_sources"],
     conda:
         "../envs/tools.yaml"
     script:
@@ -24,6 +28,8 @@ rule interactions:
     input:
         source=lambda wc: [r for c, r in row(wc).items() if c in INTERACTION_SOURCES],
         aliases=lambda wc: row(wc).get("aliases", []),
+        # The names are checked against the sequences the programs will read.
+        fasta=lambda wc: fasta_of(wc.ds),
     output:
         "{ds}/input/interactions.tab",
     log:
