@@ -580,6 +580,16 @@
     var cyjs = JSON.parse(cyjsText());
     body.setAttribute('data-cyjs', cyjs.elements.nodes.length + ',' + cyjs.elements.edges.length);
     body.setAttribute('data-meme-motifs', String((memeText().match(/^MOTIF /gm) || []).length));
+    // The filter finds pairs by the name of the first named element.
+    var named = data.elements.filter(function (e) { return knownName(e[0]); });
+    if (named.length > 0) {
+      var filter = document.getElementById('filter');
+      filter.value = knownName(named[0][0])[0];
+      applyFilter();
+      body.setAttribute('data-filter-name', String(rows.filter(function (r) { return !r.tr.hidden; }).length));
+      filter.value = '';
+      applyFilter();
+    }
   }
   body.setAttribute('data-ready', '1');
 })();

@@ -5,8 +5,11 @@ Three runs of Tavrin-report: a large demo-like run (500 pairs, 280 motifs,
 8000 sequences, reference matrices, conservation, FDRs), a run whose names,
 matrix names and title are hostile markup, and a run that found nothing. For
 each page the DOM after the scripts have run must report the nodes and edges
-of the .sif, one card per motif, one table row per pair and no script error;
-no element may come from a name; the screenshots must not be blank.
+of the .sif, one card per motif text, one table row per pair, one row of the
+"other elements" table per element without a logo and no script error; no
+element may come from a name; the screenshots must not be blank. Where FDRs
+are given, the pair table must be ranked by them; a names table (-names) must
+show its names, and the pair filter must find pairs by name.
 
 usage: browser_test.py TAVRIN_REPORT WORK_DIR
 """
@@ -125,7 +128,13 @@ def make_demo_like(folder):
     write(os.path.join(folder, "known.jaspar"), jaspar)
     write(os.path.join(folder, "conservation.noa"), ["Conservation (class=Double)"] +
           ["%s = %.3g" % (n, rng.random()) for n, k in elements if k in MOTIF_TYPES])
-    return base, ["-se", folder + "/run.se", "-fasta", folder + "/seqs.fa",
+    # Names for the domains (as cut from an entry list, with elements not in
+    # the network) and for some motifs, written as an SE file marks them.
+    names = [("PF%05d" % (100 + i), "Domain_%d" % i, "Protein domain number %d" % i) for i in range(25)]
+    names += [("@" + n, "factor %d site" % i, "") for i, (n, k) in enumerate(elements[:30]) if k == "5'MOTIF"]
+    write_names(os.path.join(folder, "names.tsv"), names)
+    NAMES[folder] = [(e.lstrip("@"), n, d) for e, n, d in names]
+    return base, ["-se", folder + "/run.se", "-fasta", folder + "/seqs.fa", "-names", folder + "/names.tsv",
                   "-reffile", folder + "/known.jaspar",
                   "-conservation", folder + "/conservation.noa",
                   "-calibration", folder + "/fdr.tsv", "-title", "\"Demo-like run\""]
@@ -134,6 +143,8 @@ def make_demo_like(folder):
 HOSTILE = ["</script><img src=x onerror=alert(1)>", "\"><svg onload=alert(2)>",
            "\u00dcn\u00efc\u00f8d\u00e9 & 'quotes' \"dq\" <b>bold</b>", "TGA[CG]TCA", "<!--", "CACGTG"]
 HOSTILE_MATRIX = "<img src=y onerror=alert(5)>"
+HOSTILE_NAME = "<img src=z onerror=alert(6)> & </script>"
+NAMES = {}  # folder -> [(element, name, description)] as the page should match them
 
 
 def make_hostile(folder):
@@ -154,7 +165,11 @@ def make_hostile(folder):
                                                      h[1] + " = 0.5", "CACGTG = 0.95"])
     write(os.path.join(folder, "seqs.fa"), [">g1 <script>", "AAATGACTCAAACACGTGAA",
                                             ">g2", "TTGAGTCATTTT"])
-    return base, ["-simvale", folder + "/simvale.tsv", "-reffile", folder + "/known.jaspar",
+    names = [(h[0], HOSTILE_NAME, "<svg onload=alert(7)>"), (h[3], "AP-1 <b>site</b>", "")]
+    write_names(os.path.join(folder, "names.tsv"), names)
+    NAMES[folder] = names
+    return base, ["-names", folder + "/names.tsv",
+                  "-simvale", folder + "/simvale.tsv", "-reffile", folder + "/known.jaspar",
                   "-conservation", folder + "/conservation.noa", "-fasta", folder + "/seqs.fa",
                   "-calibration", folder + "/fdr.tsv",
                   "-title", "</title><script>alert(4)</script>"]
@@ -170,6 +185,43 @@ def make_empty(folder):
     return base, []
 
 
+NUCLEOTIDE_LETTERS = "TtUuCcGgAaN."
+PROTEIN_LETTERS = "ARNDCQEGHILKMFPSTWYVBZX."
+
+
+def is_motif_text(name, kind):
+    """What the report draws a logo for: letters and [sets] of the type's alphabet."""
+    if kind not in MOTIF_TYPES:
+        return False
+    letter = "[%s]" % re.escape(PROTEIN_LETTERS if kind == "PMOTIF" else NUCLEOTIDE_LETTERS)
+    return re.fullmatch(r"(?:%s|\[%s+\])+" % (letter, letter), name.replace(" ", "")) is not None
+
+
+def write_names(path, names):
+    """names: [(element, name, description)]"""
+    write(path, ["# element\tname\tdescription"] + ["\t".join(n) for n in names])
+
+
+def expected_filter_count(base, names):
+    """Pairs the filter shows for the name of the first named network element."""
+    table = {n[0]: n for n in names}
+    with open(base + ".1.noa", encoding="utf-8") as f:
+        elements = [line.rstrip("\n").rsplit(" = ", 1)[0] for line in list(f)[1:]]
+    named = [e for e in elements if e in table]
+    if not named:
+        return None
+    needle = table[named[0]][1].strip().lower()
+
+    def text(element):
+        return "\0".join(table[element]) if element in table else element
+    count = 0
+    with open(base + ".sif", encoding="utf-8") as f:
+        for line in f:
+            a, b = line.rstrip("\n").split(" TavrinSE ", 1)
+            count += needle in (text(a) + "\0" + text(b)).lower()
+    return count
+
+
 def expected_counts(base):
     names, edges = [], 0
     with open(base + ".sif", encoding="utf-8") as f:
@@ -177,14 +229,15 @@ def expected_counts(base):
             a, b = line.rstrip("\n").split(" TavrinSE ", 1)
             names += [a, b]
             edges += 1
-    cards, meme = 0, 0
+    cards, others, meme = 0, 0, 0
     with open(base + ".1.noa", encoding="utf-8") as f:
         for line in list(f)[1:]:
             name, kind = line.rstrip("\n").rsplit(" = ", 1)
-            cards += kind in MOTIF_TYPES
+            cards += is_motif_text(name, kind)
+            others += not is_motif_text(name, kind)
             # Nucleotide motifs with a readable text go into the MEME download.
             meme += kind in MOTIF_TYPES[:2] and re.fullmatch(r"(?:[TCGA]|\[[TCGA]+\])+", name) is not None
-    return {"nodes": len(set(names)), "edges": edges, "cards": cards, "rows": edges,
+    return {"nodes": len(set(names)), "edges": edges, "cards": cards, "rows": edges, "others": others,
             "cyjs": "%d,%d" % (len(set(names)), edges), "meme-motifs": meme}
 
 
@@ -278,12 +331,28 @@ def check_page(binary, page, expected, label):
     for key, value in expected.items():
         check(attrs.get("data-" + key) == str(value),
               "%s: data-%s is %s, expected %s" % (label, key, attrs.get("data-" + key), value))
-    # No element and no event handler may come from the data.
-    check("<img" not in dom.lower(), label + ": an <img> element was injected")
-    check(re.search(r"<[a-z][^>]*\son[a-z]+\s*=", dom, re.I) is None,
+    # No element and no event handler may come from the data. Attribute
+    # values (a title holding a description) are serialised with < and >
+    # unescaped, so they are emptied before looking for markup.
+    markup = re.sub(r'="[^"]*"', '=""', dom)
+    check("<img" not in markup.lower(), label + ": an <img> element was injected")
+    check(re.search(r"<[a-z][^>]*\son[a-z]+\s*=", markup, re.I) is None,
           label + ": an element with an event handler attribute exists")
     check(len(re.findall(r"<script", dom, re.I)) == 4, label + ": the page does not hold exactly its 4 scripts")
     return dom
+
+
+def check_fdr_ranking(dom, label):
+    """The pair rows in page order: the FDR (first number of a row) ascending."""
+    table = re.search(r'<table id="pairs".*?</table>', dom, re.S)
+    check(table is not None, label + ": no pair table")
+    if table is None:
+        return
+    head = re.findall(r"<th[^>]*>([^<]*)</th>", table.group(0))
+    check(head[:3] == ["element A", "element B", "FDR"], label + ": FDR is not the first number: %s" % head)
+    fdrs = [float(m) for m in re.findall(r'<tr><td>.*?<td class="num">([^<]*)</td>', table.group(0))]
+    check(len(fdrs) > 1 and fdrs == sorted(fdrs), label + ": the pair table is not ranked by FDR")
+    check("null replicates" in dom and "rank by FDR" in dom, label + ": the FDR is not explained")
 
 
 def run_report(program, folder, base, extra, label):
@@ -315,7 +384,14 @@ def main():
         page = run_report(program, folder, base, extra, label)
         if not os.path.exists(page):
             continue
-        dom = check_page(binary, page, expected_counts(base), label)
+        expected = expected_counts(base)
+        if label in ("demo-like", "hostile"):
+            expected["filter-name"] = expected_filter_count(base, NAMES[folder])
+        dom = check_page(binary, page, expected, label)
+        if label == "demo-like":
+            check_fdr_ranking(dom, label)
+            check("Domain_3" in dom and "Protein domain number 3" in dom,
+                  label + ": the names of the domains are not shown")
         if label == "hostile":
             # The names show as text: escaped in the DOM, present once per place.
             check("&lt;/script&gt;&lt;img src=x onerror=alert(1)&gt;" in dom,
@@ -324,6 +400,8 @@ def main():
                   "hostile: the title is not shown as text")
             check(HOSTILE_MATRIX.replace("<", "&lt;").replace(">", "&gt;") in dom,
                   "hostile: the closest matrix name is not shown as text")
+            check(HOSTILE_NAME.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;") in dom,
+                  "hostile: the element name is not shown as text")
         if label == "empty":
             check(re.search(r'<p id="empty"[^>]*>', dom) and "hidden" not in
                   re.search(r'<p id="empty"[^>]*>', dom).group(0), "empty: the page does not say so")
