@@ -13,7 +13,13 @@ import shutil
 import subprocess
 import sys
 
-from Bio import motifs
+try:
+    from Bio import motifs
+except ImportError:
+    # Say what to install rather than only "No module named 'Bio'".
+    print("FAIL: Biopython is not installed for %s (apt-get install python3-biopython, "
+          "or scripts/install-deps.sh test)" % sys.executable)
+    sys.exit(1)
 
 converter, original, work = sys.argv[1:4]
 shutil.rmtree(work, ignore_errors=True)
