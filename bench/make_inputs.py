@@ -12,6 +12,11 @@ gives the same bytes, so the outputs' md5 sums can be compared between builds.
                a planted motif pair on 600 interactions
   tavrin/      12583 genes, 30000 interactions, an SE file of 2082 elements
                (protein domains and motifs), one planted element pair
+  tavrin_real/ a run at the scale of a real one: 12583 genes, 30000
+               heavy-tailed interactions, about 9000 associations of 2082
+               elements, many element pairs that interacting genes share (as
+               domains of interacting proteins are), so hundreds of pairs stay
+               significant through the whole test
   vantor_n/    two organisms of 1440 promoters x 500 bases, the ortholog table,
                100 motifs (five planted words kept in 70% of orthologs)
   vantor_p/    the same for proteins (300 residues), 100 protein motifs
@@ -126,6 +131,40 @@ def tavrin(out, rnd, scale):
                 f.write("%s\tHMM\t%s\tT\n" % (names[g], name))
 
 
+def tavrin_real(out, rnd, scale):
+    genes = int(12583 * scale)
+    edges = int(30000 * scale)
+    elements = int(2082 * scale)
+    names = ["R%05d" % i for i in range(genes)]
+    write_fasta(os.path.join(out, "genes.fa"),
+                ((n, "".join(rnd.choice(RESIDUES) for _ in range(60))) for n in names))
+    pairs = heavy_tailed_network(rnd, genes, edges)
+    with open(os.path.join(out, "interactions.tab"), "w") as f:
+        for u, v in pairs:
+            f.write("%s\t%s\n" % (names[u], names[v]))
+    element_names = [("~" + random_motif(rnd, RESIDUES, 5, 0.0)) if e % 5 == 4 else "PF%05d" % e
+                     for e in range(elements)]
+    # Popularity falls off steeply: a few families on hundreds of genes, most
+    # elements on one to three.
+    carriers = {}
+    for e, name in enumerate(element_names):
+        count = max(1, int(genes * 0.02 / (1 + e) ** 0.85))
+        carriers[name] = set(rnd.sample(range(genes), min(count, genes)))
+    # Families shared across interactions (one in five with itself), each on
+    # a handful to a few dozen interactions.
+    for _ in range(int(170 * scale)):
+        a = rnd.choice(element_names[:max(1, elements // 4)])
+        b = a if rnd.random() < 0.2 else rnd.choice(element_names[:max(1, elements // 4)])
+        for u, v in rnd.sample(pairs, min(rnd.randint(4, 30), len(pairs))):
+            carriers[a].add(u)
+            carriers[b].add(v)
+    with open(os.path.join(out, "elements.se"), "w") as f:
+        f.write("$Gene\tMethod\tMotif\tStatus\n")
+        for name in element_names:
+            for g in sorted(carriers[name]):
+                f.write("%s\tHMM\t%s\tT\n" % (names[g], name))
+
+
 def mutate(seq, rnd, alphabet, rate):
     return "".join(rnd.choice(alphabet) if rnd.random() < rate else c for c in seq)
 
@@ -232,7 +271,8 @@ def main():
             ("tavrin", lambda d, r: tavrin(d, r, scale)),
             ("vantor_n", lambda d, r: vantor(d, r, scale, False)),
             ("vantor_p", lambda d, r: vantor(d, r, scale, True)),
-            ("simvale", lambda d, r: simvale(d, r, scale))]
+            ("simvale", lambda d, r: simvale(d, r, scale)),
+            ("tavrin_real", lambda d, r: tavrin_real(d, r, scale))]
     for seed, (name, make) in enumerate(jobs, start=11):
         folder = os.path.join(root, name)
         os.makedirs(folder, exist_ok=True)

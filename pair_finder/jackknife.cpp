@@ -150,11 +150,6 @@ void countRobust(std::vector<PairRecord>& pairs, int trials, double cutoff, std:
   line(out);
 }
 
-// Trials start once the test has at most this many pairs in the running, so
-// that they do not score many pairs the test is about to drop; from then on
-// the test scores in its pass over the network, on one thread.
-constexpr size_t kTrialStartPairs = 64;
-
 }  // namespace
 
 void significanceAndRobustness(std::vector<GeneRecord>& genes, int n,
@@ -180,20 +175,18 @@ void significanceAndRobustness(std::vector<GeneRecord>& genes, int n,
   for (int g = 0; g < n; ++g)
     genes[static_cast<size_t>(g)].excluded = excluded[static_cast<size_t>(g)] != 0;
 
-  // The test runs alone (scoring on every thread) until few pairs are left
-  // in the running; the trials then start on those, beside the rest of it.
+  // The test and the trials run side by side from the start, each whole on
+  // one thread: eleven long tasks and no wait between networks. The trials
+  // take every pair the test starts with; those the test drops are set back
+  // below.
   PermutationParams test;
   test.shuffles = params.shuffles;
   test.verbose = true;
-  PermutationRun run(genes, n, pairs, test, out, &testStream);
-  run.runUntil(kTrialStartPairs);
-
-  // The trials run on the pairs in the running, beside the rest of the test
-  // (which only reads the genes, so the trials may copy them meanwhile).
   std::vector<uint8_t> inTrials(pairs.size(), 0);
-  for (size_t i : run.running()) inTrials[i] = 1;
-  const TrialResults results = runTrials(genes, n, draws, trialRecords(pairs, inTrials),
-                                         params.shuffles, [&run] { run.finish(); });
+  for (size_t i = 0; i < pairs.size(); ++i) inTrials[i] = pairs[i].removed ? 0 : 1;
+  const TrialResults results =
+      runTrials(genes, n, draws, trialRecords(pairs, inTrials), params.shuffles,
+                [&] { permutationTest(genes, n, pairs, test, out, &testStream); });
   // Every pair takes its trial slots before `between` may reorder the pairs.
   takeTrialSlots(pairs, results);
   between();

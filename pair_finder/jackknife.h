@@ -32,11 +32,12 @@ struct RobustnessParams {
 // it must remove at least the pairs the test dropped, as
 // markNotSignificant with cut-off 0 does),
 // then jackknife with cut-off 0: the same bytes and the same records as
-// calling the three in turn. With more than one thread the trials start
-// beside the test, on the pairs it still has in the running: a pair's trial
-// statistics do not depend on the other pairs, and the trials' draws start
-// at places known before the test runs. Statistics of pairs that `between`
-// removes are then set back to what a trial leaves for a removed pair.
+// calling the three in turn. With more than one thread the trials run
+// beside the test from its start, on the pairs it starts with: a pair's
+// trial statistics do not depend on the other pairs, and the trials' draws
+// start at places known before the test runs. Statistics of pairs that
+// `between` removes are then set back to what a trial leaves for a removed
+// pair.
 void significanceAndRobustness(std::vector<GeneRecord>& genes, int n,
                                std::vector<PairRecord>& pairs, const RobustnessParams& params,
                                std::ostream& out, const std::function<void()>& between);

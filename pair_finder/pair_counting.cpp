@@ -156,13 +156,26 @@ PairMasks pairMasks(const std::vector<GeneRecord>& genes, int n,
   masks.genes.resize(static_cast<size_t>(n));
   masks.anyPair.assign(static_cast<size_t>(n), 0);
   const size_t used = std::min(pairs.size(), static_cast<size_t>(kMaskedPairs));
+  // The pairs each element starts and ends, so that every gene is visited
+  // once per element it carries rather than once per pair (the masks are
+  // made again whenever the pairs in the running change).
+  int32_t limit = 0;
+  for (size_t i = 0; i < used; ++i)
+    limit = std::max({limit, pairs[i].first + 1, pairs[i].second + 1});
+  std::vector<uint64_t> starts(static_cast<size_t>(limit), 0);
+  std::vector<uint64_t> ends(static_cast<size_t>(limit), 0);
+  for (size_t i = 0; i < used; ++i) {
+    if (pairs[i].first >= 0) starts[static_cast<size_t>(pairs[i].first)] |= uint64_t{1} << i;
+    if (pairs[i].second >= 0) ends[static_cast<size_t>(pairs[i].second)] |= uint64_t{1} << i;
+  }
   for (int g = 0; g < n; ++g) {
     const GeneRecord& gene = genes[static_cast<size_t>(g)];
     if (gene.excluded) continue;
     GeneMasks& m = masks.genes[static_cast<size_t>(g)];
-    for (size_t i = 0; i < used; ++i) {
-      if (gene.hasElement(pairs[i].first)) m.first |= uint64_t{1} << i;
-      if (gene.hasElement(pairs[i].second)) m.second |= uint64_t{1} << i;
+    for (int32_t e : gene.elements) {
+      if (e < 0 || e >= limit) continue;
+      m.first |= starts[static_cast<size_t>(e)];
+      m.second |= ends[static_cast<size_t>(e)];
     }
     masks.anyPair[static_cast<size_t>(g)] = (m.first | m.second) != 0 ? 1 : 0;
   }

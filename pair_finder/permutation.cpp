@@ -13,14 +13,13 @@ namespace tav {
 
 namespace {
 
-// Running pairs from which a network's scoring is split across threads.
-constexpr int64_t kThreadedPairs = 64;
-
-// Scores the running pairs over the current state of the work list. Row and
-// column counts of every pair are fixed by the genes' degrees, which no
-// shuffle changes, so only the pairs' joint counts are counted per network:
-// for up to kMaskedPairs pairs in one pass over the list with per-gene bit
-// masks, for more from per-gene partner lists refilled after each shuffle.
+// Scores the running pairs over the current state of the work list, on the
+// calling thread (the test and the trials run side by side, each on one
+// thread). Row and column counts of every pair are fixed by the genes'
+// degrees, which no shuffle changes, so only the pairs' joint counts are
+// counted per network: for up to kMaskedPairs pairs in the shuffle's own
+// pass over the list with per-gene bit masks, for more from per-gene
+// partner lists refilled after each shuffle.
 class WorkScorer {
  public:
   WorkScorer(std::vector<GeneRecord>& genes, int n, const std::vector<PairRecord>& pairs,
@@ -69,7 +68,7 @@ class WorkScorer {
     for (size_t r = 0; r < running.size(); ++r) {
       const PairRecord& p = pairs[running[r]];
       PairCounts counts;
-      counts.both = both[r];
+      counts.both = both[bitOf_[running[r]]];
       counts.rowPresent = degree_[static_cast<size_t>(p.first)];
       counts.columnPresent = degree_[static_cast<size_t>(p.second)];
       counts.observations = index_.observations();
@@ -80,21 +79,7 @@ class WorkScorer {
   // scores[r] = score of pairs[running[r]].
   void scoreRunning(const std::vector<PairRecord>& pairs, const std::vector<size_t>& running,
                     std::vector<double>& scores) {
-    const auto runningCount = static_cast<int64_t>(running.size());
     scores.resize(running.size());
-    // Pairs are independent; few are not worth the threads' start and wait.
-    if (path_ != ScoringPath::Plain && runningCount >= kThreadedPairs) {
-      refresh();
-#pragma omp parallel
-      {
-        std::vector<uint8_t> mark(static_cast<size_t>(std::max(n_, 0)), 0);
-#pragma omp for schedule(dynamic, 4)
-        for (int64_t r = 0; r < runningCount; ++r) {
-          scores[static_cast<size_t>(r)] = score(pairs[running[static_cast<size_t>(r)]], mark);
-        }
-      }
-      return;
-    }
     for (size_t r = 0; r < running.size(); ++r) scores[r] = score(pairs[running[r]]);
   }
 
@@ -108,17 +93,24 @@ class WorkScorer {
   }
 
   // Whether the running pairs are counted with masks; brings the masks up
-  // to date when they are.
+  // to date when they are. The masks may hold pairs that have left the
+  // running (their counts are not read): pairs only leave, so the masks are
+  // made again only when the running pairs have halved.
   bool masked(const std::vector<PairRecord>& pairs, const std::vector<size_t>& running) {
     if (path_ == ScoringPath::Plain || running.empty() ||
         running.size() > static_cast<size_t>(kMaskedPairs) || !index_.allUsable()) {
       return false;
     }
-    if (running != maskedFor_) {
+    bool current = tagged_ && 2 * running.size() > maskedFor_.size();
+    for (size_t r = 0; current && r < running.size(); ++r) current = bitOf_[running[r]] >= 0;
+    if (!current) {
       std::vector<std::pair<int32_t, int32_t>> elements;
       for (size_t i : running) elements.emplace_back(pairs[i].first, pairs[i].second);
       masks_ = pairMasks(genes_, n_, elements);
+      for (size_t i : maskedFor_) bitOf_[i] = -1;
       maskedFor_ = running;
+      if (bitOf_.size() < pairs.size()) bitOf_.resize(pairs.size(), -1);
+      for (size_t r = 0; r < running.size(); ++r) bitOf_[running[r]] = static_cast<int32_t>(r);
       tagCarriers(masks_, work_, count_);
       tagged_ = true;
     }
@@ -130,6 +122,7 @@ class WorkScorer {
     if (tagged_) {
       clearTags(work_, count_);
       tagged_ = false;
+      for (size_t i : maskedFor_) bitOf_[i] = -1;
       maskedFor_.clear();
     }
     if (!stale_) return;
@@ -153,7 +146,8 @@ class WorkScorer {
   std::vector<int64_t> degree_;
   std::vector<uint8_t> mark_;
   PairMasks masks_;
-  std::vector<size_t> maskedFor_;
+  std::vector<size_t> maskedFor_;  // the pairs of the masks' bits, in bit order
+  std::vector<int32_t> bitOf_;     // per pair: its bit in the masks, or -1
 };
 
 }  // namespace
@@ -261,19 +255,6 @@ PermutationRun::PermutationRun(std::vector<GeneRecord>& genes, int n,
 }
 
 PermutationRun::~PermutationRun() = default;
-
-bool PermutationRun::runUntil(size_t pauseAt) {
-  State& s = *state_;
-  for (; s.k < s.params.shuffles; ++s.k) {
-    s.prune();
-    // Pruning again on resuming changes nothing: no tally moved meanwhile.
-    if (s.running.size() <= pauseAt) return false;
-    s.network();
-  }
-  return true;
-}
-
-const std::vector<size_t>& PermutationRun::running() const { return state_->running; }
 
 int PermutationRun::finish() {
   State& s = *state_;

@@ -40,10 +40,7 @@ void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairReco
                      const PermutationParams& params, std::ostream& out,
                      RandomStream* stream = nullptr);
 
-// One permutation test as permutationTest runs it, able to pause between
-// networks: the pairs still in the running then hold every pair that will
-// be left at the end (pairs only ever leave), so work that needs only those
-// can start while the rest of the test runs.
+// One permutation test as permutationTest runs it.
 class PermutationRun {
  public:
   // Scores the observed network and clears the slot's statistics. A fast
@@ -55,13 +52,8 @@ class PermutationRun {
   PermutationRun(const PermutationRun&) = delete;
   PermutationRun& operator=(const PermutationRun&) = delete;
 
-  // Runs networks until at most `pauseAt` pairs are in the running (then
-  // false) or every network is done (true).
-  bool runUntil(size_t pauseAt);
-  // Indices of the pairs in the running.
-  const std::vector<size_t>& running() const;
-  // Runs the networks left and ends the test: p-values, means, z-scores and
-  // the end of the console line. Returns the length of the network.
+  // Runs the networks and ends the test: p-values, means, z-scores and the
+  // end of the console line. Returns the length of the network.
   int finish();
 
  private:
