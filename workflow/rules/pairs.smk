@@ -1,10 +1,33 @@
 # Steps 1-2 for the real network ("real") and for each null replicate
-# ("null/K": interactions randomised with seed K).
+# ("null/K"). A null replicate's network is written once and read by every
+# program of that replicate: the real network with its node labels permuted
+# with seed K (null: relabel), or, with null: repair, the real file re-paired
+# by the programs themselves (-random 1 -srand K).
+
+
+rule relabelled_network:
+    input:
+        interactions="{ds}/input/interactions.tab",
+        fasta=lambda wc: fasta_of(wc.ds),
+    output:
+        "{ds}/null/{k}/interactions.tab",
+    log:
+        "logs/{ds}/null/{k}/relabelled_network.log",
+    benchmark:
+        "benchmarks/{ds}/null/{k}/relabelled_network.tsv"
+    params:
+        python=PYTHON,
+        script=os.path.join(SCRIPTS, "relabel_network.py"),
+    conda:
+        "../envs/tools.yaml"
+    shell:
+        "{params.python:q} {params.script:q} --interactions {input.interactions:q}"
+        " --fasta {input.fasta:q} --seed {wildcards.k} --out {output:q} > {log:q} 2>&1"
 
 rule motif_pairs:
     input:
         fasta=lambda wc: fasta_of(wc.ds),
-        interactions=lambda wc: interactions_of(wc.ds),
+        interactions=lambda wc: interactions_of(wc.ds, wc.run),
     output:
         "{ds}/{run}/motifs.se",
     log:
@@ -27,7 +50,7 @@ rule motif_pairs:
 rule self_motif_pairs:
     input:
         fasta=lambda wc: fasta_of(wc.ds),
-        interactions=lambda wc: interactions_of(wc.ds),
+        interactions=lambda wc: interactions_of(wc.ds, wc.run),
     output:
         "{ds}/{run}/self_motifs.se",
     log:
@@ -67,7 +90,7 @@ rule element_pairs:
     input:
         fasta=lambda wc: fasta_of(wc.ds),
         se=lambda wc: se_of(wc.ds, wc.run),
-        interactions=lambda wc: interactions_of(wc.ds),
+        interactions=lambda wc: interactions_of(wc.ds, wc.run),
     output:
         sif="{ds}/{run}/net.sif",
         noa="{ds}/{run}/net.1.noa",
