@@ -106,7 +106,7 @@ if [ "$(id -u)" -ne 0 ]; then
   if has sudo && sudo -n true >/dev/null 2>&1; then
     run=(sudo -n)
   else
-    echo "ERROR: not root and sudo needs a password. Run this, then the same make command again:"
+    echo "ERROR: not root, and sudo is missing or needs a password. Run this, then the same make command again:"
     echo "  sudo apt-get install -y ${need[*]}"
     exit 1
   fi
