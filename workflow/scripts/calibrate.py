@@ -1,11 +1,16 @@
 """Empirical false discovery rate of each real element pair against the null
-replicates (runs on randomised interactions).
+replicates (the whole chain run again on networks without association).
 
-At a real pair's score s:
-  raw(s) = (mean over the K replicates of #null pairs with score >= s)
-           / (#real pairs with score >= s)
+At a real pair's score s, with N(s) the null pairs with score >= s summed
+over the K replicates and R(s) the real pairs with score >= s:
+  null mean count = N(s) / K
+  raw(s) = ((N(s) + 1) / (K + 1)) / R(s)
   fdr(s) = min(1, min over real scores s' <= s of raw(s'))
-so the FDR never falls as the score falls (q-value style).
+so the FDR never falls as the score falls (q-value style). The added one
+counts the real run as a possible null run, as a permutation p-value does:
+K replicates cannot show a rate below 1 / ((K + 1) R(s)), and without it a
+score above every null pair would read as an FDR of exactly 0, which under
+no association happens in one set of K + 1.
 
   calibrate.py REAL.sif REAL.1.eda OUT.tsv SUMMARY.txt NULL1.1.eda [NULL2.1.eda ...]
 """
@@ -78,8 +83,10 @@ def calibrate(real, null_scores, replicates):
 
     raw = {}
     for s in set(real_sorted):
-        null_mean = at_least(null_sorted, s) / replicates
-        raw[s] = (null_mean, at_least(real_sorted, s), null_mean / at_least(real_sorted, s))
+        nulls = at_least(null_sorted, s)
+        real_count = at_least(real_sorted, s)
+        raw[s] = (nulls / replicates, real_count,
+                  (nulls + 1) / (replicates + 1) / real_count)
     fdr = {}
     running = float("inf")
     for s in sorted(raw):
