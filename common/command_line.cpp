@@ -203,8 +203,11 @@ std::string echoArguments(int argc, const char* const* argv) {
     } else {
       text += '\'';
       for (char c : argument) {
-        if (c == '\'') text += "'\\''";
-        else text += c;
+        if (c == '\'') {
+          text += "'\\''";  // close the quote, an escaped quote, reopen
+        } else {
+          text += c;
+        }
       }
       text += '\'';
     }
