@@ -82,13 +82,15 @@
     return facts;
   }
 
-  var typeOfName = {};
+  // Maps keyed by names from the files have no prototype, so an element
+  // called "constructor" or "toString" is an element like any other.
+  var typeOfName = Object.create(null);
   data.elements.forEach(function (e) {
     if (!(e[0] in typeOfName)) typeOfName[e[0]] = e[1];
   });
   var counts = document.querySelector('#counts tbody');
   addFact(counts, 'element pairs', data.pairs.length);
-  var byType = {};
+  var byType = Object.create(null);
   data.elements.forEach(function (e) { byType[e[1]] = (byType[e[1]] || 0) + 1; });
   Object.keys(byType).forEach(function (type) {
     addFact(counts, typeOf(type).label + ' elements', byType[type]);
@@ -105,7 +107,7 @@
   if (data.pairs.length === 0) document.getElementById('empty').hidden = false;
 
   // ----- network
-  var nodeIndex = {};
+  var nodeIndex = Object.create(null);
   var nodes = [];
   function nodeId(name) {
     if (!(name in nodeIndex)) {

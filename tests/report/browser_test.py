@@ -141,7 +141,8 @@ def make_demo_like(folder):
 
 
 HOSTILE = ["</script><img src=x onerror=alert(1)>", "\"><svg onload=alert(2)>",
-           "\u00dcn\u00efc\u00f8d\u00e9 & 'quotes' \"dq\" <b>bold</b>", "TGA[CG]TCA", "<!--", "CACGTG"]
+           "\u00dcn\u00efc\u00f8d\u00e9 & 'quotes' \"dq\" <b>bold</b>", "TGA[CG]TCA", "<!--", "CACGTG",
+           "constructor", "__proto__"]
 HOSTILE_MATRIX = "<img src=y onerror=alert(5)>"
 HOSTILE_NAME = "<img src=z onerror=alert(6)> & </script>"
 NAMES = {}  # folder -> [(element, name, description)] as the page should match them
@@ -150,8 +151,10 @@ NAMES = {}  # folder -> [(element, name, description)] as the page should match 
 def make_hostile(folder):
     h = HOSTILE
     elements = [(h[0], "OTHER"), (h[1], "5'MOTIF"), (h[2], "PMOTIF"), (h[3], "5'MOTIF"),
-                (h[4], "OTHER"), (h[5], "5'MOTIF")]
-    pairs = [(h[0], h[3]), (h[1], h[5]), (h[2], h[0]), (h[5], h[5]), (h[4], h[3])]
+                (h[4], "OTHER"), (h[5], "5'MOTIF"), (h[6], "OTHER"), (h[7], "OTHER")]
+    # Names that are also properties of every JavaScript object.
+    pairs = [(h[0], h[3]), (h[1], h[5]), (h[2], h[0]), (h[5], h[5]), (h[4], h[3]), (h[6], h[7]),
+             (h[6], h[3])]
     base = os.path.join(folder, "net")
     write_network(base, elements, pairs, fdr=os.path.join(folder, "fdr.tsv"))
     write(os.path.join(folder, "simvale.tsv"), ["Sequence\tClosest Match\tMatch Score",
