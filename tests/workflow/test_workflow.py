@@ -118,14 +118,15 @@ def two_datasets(work):
 
 def case_dry_run(bin_dir, work):
     config = write_config(work, two_datasets(work))
-    expected = {"all": 1, "promoters": 1, "interactions": 2, "motif_pairs": 4,
-                "self_motif_pairs": 4, "element_file": 4, "element_pairs": 7,
+    expected = {"all": 1, "promoters": 1, "interactions": 2, "relabelled_network": 5,
+                "motif_pairs": 4, "self_motif_pairs": 4, "element_file": 4, "element_pairs": 7,
                 "known_motifs": 1, "conservation": 2, "calibration": 2, "report": 2}
     output = snakemake(work, config, bin_dir, "-n", "-p")
     got = job_counts(output)
     check(got.pop("total", None) == sum(expected.values()) and got == expected,
           "planned jobs {} instead of {}".format(got, expected))
-    for command in ("/VantorN ", "/VantorP ", "-type PMOTIF", "-random 1 -queue 20 -seedl 5"):
+    for command in ("/VantorN ", "/VantorP ", "-type PMOTIF",
+                    "-int fly/null/1/interactions.tab -srand 1 -random 0 -queue 20 -seedl 5"):
         check(command in output, "no '{}' in the planned commands".format(command))
 
     # The cluster profile parses and plans the same jobs.
@@ -474,27 +475,39 @@ def fake_program(folder, name, body):
 
 # Stand-ins for the programs: the real motif finder's null replicates seldom
 # give the outcomes below on small data, so these produce them on demand.
+# A null replicate is told by -random 1 and its seed (re-paired networks) or
+# by its own network null/K/interactions.tab (relabelled ones).
+NULL_REPLICATE = r'''
+null=0; k=0
+if [ "$random" = 1 ]; then null=1; k=$seed; fi
+case "$network" in */null/*) null=1; k=$(basename "$(dirname "$network")");; esac
+'''
 FAKE_FINDER = r'''
-out=""; random=0; seed=0
+out=""; random=0; seed=0; network=""
 while [ $# -gt 0 ]; do
-  case "$1" in -out) out="$2";; -random) random="$2";; -srand) seed="$2";; esac; shift 2
+  case "$1" in -out) out="$2";; -random) random="$2";; -srand) seed="$2";; -int) network="$2";; esac
+  shift 2
 done
 printf '$Gene\tMethod\tMotif\tStatus\n' > "$out"
-if [ "$random" = 0 ] || [ "$seed" = 1 ]; then
+''' + NULL_REPLICATE + r'''
+if [ "$null" = 0 ] || [ "$k" = 1 ]; then
   printf 'g1\tTavrinSE_N\t@AAAA\tT\ng2\tTavrinSE_N\t@CCCC\tT\n' >> "$out"
 fi
 echo "Job finished successfully."
 '''
 FAKE_PAIR_FINDER = r'''
-out=""; random=0
+out=""; random=0; seed=0; network=""
 while [ $# -gt 0 ]; do
-  case "$1" in -out) out="$2";; -random) random="$2";; esac; shift 2
+  case "$1" in -out) out="$2";; -random) random="$2";; -srand) seed="$2";; -int) network="$2";; esac
+  shift 2
 done
+''' + NULL_REPLICATE + r'''
+
 printf 'SequenceElementType (class=java.lang.String)\n' > "$out.1.noa"
 printf 'MI (class=Double)\n' > "$out.1.eda"
 printf 'Robustness_per_10 (class=Integer)\n' > "$out.2.eda"
 printf 'Z_score (class=Double)\n' > "$out.3.eda"
-if [ "$random" = 1 ]; then
+if [ "$null" = 1 ]; then
   : > "$out.sif"
   echo "Job finished successfully, but no significant element pairs were found."
   exit 1
@@ -521,7 +534,7 @@ def case_outcomes(bin_dir, work):
     log = read(os.path.join(work, "out", "logs", "toy", "null", "2", "element_pairs.log"))
     check("0 pairs" in log, "replicate 2 log: " + log)
     check(read(os.path.join(out, "calibration.tsv")).splitlines()[1] ==
-          "AAAA\tCCCC\t0.5\t0\t1\t0", "calibration with empty nulls")
+          "AAAA\tCCCC\t0.5\t0\t1\t0.25", "calibration with empty nulls")
 
     # A program failing for real fails its job and keeps what it said.
     shutil.rmtree(os.path.join(work, "out"))
