@@ -228,6 +228,26 @@ void applyShuffleOrder(const std::vector<int32_t>& order, std::vector<Interactio
   list[static_cast<size_t>(n - 1)].second = scratch[0].second;
 }
 
+void applyShuffleOrderTo(const std::vector<int32_t>& order, const std::vector<InteractionPair>& from,
+                         std::vector<InteractionPair>& to, int n) {
+  n = std::max(0, std::min({n, static_cast<int>(from.size()), static_cast<int>(order.size())}));
+  // Entries past n stay as they are.
+  to.resize(from.size());
+  std::copy(from.begin() + n, from.end(), to.begin() + n);
+  if (n == 0) return;
+  // Place j takes the first node of entry order[j] and the second node of
+  // entry order[j + 1] (the last place the second node of entry order[0]).
+  const InteractionPair* source = from.data();
+  InteractionPair* target = to.data();
+  const int32_t* o = order.data();
+  for (int j = 0; j < n - 1; ++j) {
+    target[j].first = source[o[j]].first;
+    target[j].second = source[o[j + 1]].second;
+  }
+  target[n - 1].first = source[o[n - 1]].first;
+  target[n - 1].second = source[o[0]].second;
+}
+
 template <typename Record>
 void rebuildInteractionRows(std::vector<Record>& table, int n,
                             const std::vector<InteractionPair>& list, int count) {

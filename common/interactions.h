@@ -108,6 +108,11 @@ void drawShuffleOrder(RandomStream& stream, const ShuffleModuli& moduli, int n,
 void applyShuffleOrder(const std::vector<int32_t>& order, std::vector<InteractionPair>& list, int n,
                        std::vector<InteractionPair>& scratch);
 
+// The same list made from `from` into `to` (another vector), so that the
+// network before stays readable: to = applyShuffleOrder of a copy of from.
+void applyShuffleOrderTo(const std::vector<int32_t>& order, const std::vector<InteractionPair>& from,
+                         std::vector<InteractionPair>& to, int n);
+
 // Makes the rows of the first n records equal to the edges of the list.
 template <typename Record>
 void rebuildInteractionRows(std::vector<Record>& table, int n,

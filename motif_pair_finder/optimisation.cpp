@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <string>
 
 #include "console.h"
 
@@ -240,19 +241,30 @@ int optimizeMotifPairs(ClimbTables& tables, std::vector<MaskMotif>& store,
                        std::vector<MotifPair>& queue, int n, int maxLength, std::ostream& out) {
   n = std::clamp(n, 0, static_cast<int>(queue.size()));
   // Each pair owns its two motifs of the store, so pairs climb on all threads
-  // (each thread with its own copy of the tables' scan scratch); their lines
-  // are printed in queue order.
+  // (each thread with its own copy of the tables' scan scratch). A pair's
+  // lines are printed, in queue order, by whichever thread completes the
+  // next pair due: no thread waits for another's pair to finish.
+  std::vector<std::string> texts(static_cast<size_t>(n));
+  std::vector<uint8_t> finished(static_cast<size_t>(n), 0);
+  int printed = 0;
 #pragma omp parallel if (n > 1)
   {
     ClimbTables local = tables;
     std::vector<MaskMotif> backups(2);
     std::ostringstream text;
-#pragma omp for ordered schedule(dynamic, 1)
+#pragma omp for schedule(dynamic, 1) nowait
     for (int k = 0; k < n; ++k) {
       text.str("");
       optimizePair(local, store, queue[static_cast<size_t>(k)], k, maxLength, backups, text);
-#pragma omp ordered
-      write(out, text.str());
+#pragma omp critical(optimisationLines)
+      {
+        texts[static_cast<size_t>(k)] = text.str();
+        finished[static_cast<size_t>(k)] = 1;
+        for (; printed < n && finished[static_cast<size_t>(printed)] != 0; ++printed) {
+          write(out, texts[static_cast<size_t>(printed)]);
+          texts[static_cast<size_t>(printed)].clear();
+        }
+      }
     }
   }
   return n;

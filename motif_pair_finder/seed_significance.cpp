@@ -1,6 +1,9 @@
 #include "seed_significance.h"
 
+#include <omp.h>
+
 #include <algorithm>
+#include <atomic>
 #include <bit>
 
 #include "console.h"
@@ -224,112 +227,99 @@ void assessSeedSignificance(const std::vector<SequenceRecord>& records,
     pair.pValue = 0.0;
   }
 
-  // Networks go in batches that end at a progress line, where the number of
-  // pairs still scored may drop. The batches flow through three stages at
-  // once: while one thread applies the reorderings of batch r + 1 in order,
-  // the others draw those of batch r + 2 (from copies of the generator) and
-  // score the networks of batch r; the p-values grow afterwards in network
-  // order. Up to kBitPairs pairs are counted together from per-record bits
-  // in one pass over a network's edges, more pair by pair from its partner
-  // lists.
-  constexpr int64_t kBatch = 64;
+  // Each network is drawn, made from the one before, scored and tallied.
+  // Threads take networks in turn (thread t the networks t, t + T, ...) and
+  // run each through all four steps in one go: drawing (from a copy of the
+  // generator) and scoring run side by side, while making a network waits
+  // for the one before and tallying waits for the tally before, so the
+  // networks are made in order and the p-values grow in network order. A
+  // progress line follows networks 1, 1001, 2001, ...; the pairs still
+  // scored may drop there, so scoring the networks after it waits for it.
+  // A thread that waits sleeps (no spinning): one parallel region for the
+  // whole test.
   constexpr int kBitPairs = 1024;
-  std::vector<int64_t> starts;  // first network of each batch, then the end
-  for (int64_t k = 0; k < shuffles;) {
-    starts.push_back(k);
-    const int64_t progress = (k + 999) / 1000 * 1000;  // next network with a progress line
-    k += std::min({kBatch, shuffles - k, progress - k + 1});
-  }
-  const auto batches = static_cast<int64_t>(starts.size());
-  starts.push_back(shuffles);
-  auto sizeOf = [&](int64_t r) {
-    return starts[static_cast<size_t>(r) + 1] - starts[static_cast<size_t>(r)];
-  };
-
+  constexpr int64_t kProgressEvery = 1000;
   const ShuffleModuli moduli = shuffleModuli(edges);
   const uint64_t drawsPerShuffle = edges > 1 ? static_cast<uint64_t>(edges - 1) : 0;
-  std::vector<std::vector<int32_t>> orders[2];
-  std::vector<std::vector<InteractionPair>> lists[2];
-  for (int parity = 0; parity < 2; ++parity) {
-    orders[parity].resize(static_cast<size_t>(kBatch));
-    lists[parity].resize(static_cast<size_t>(kBatch));
-  }
-  std::vector<InteractionPair> scratch;
-  std::vector<uint8_t> matched;
-  QueueBits bits;
-  int bitsFor = -1;
+  // The cut after network j (0-based) when j % kProgressEvery == 0; the
+  // networks after it belong to the next segment.
+  auto segmentOf = [](int64_t j) { return j == 0 ? int64_t{0} : (j - 1) / kProgressEvery + 1; };
   int remaining = queueLength;
-  for (int64_t r = -2; r < batches; ++r) {
-    const bool scoring = r >= 0;
-    const bool applying = r + 1 >= 0 && r + 1 < batches;
-    const int64_t drawing = r + 2 < batches ? sizeOf(r + 2) : 0;
-    const int64_t size = scoring ? sizeOf(r) : 0;
-    const bool bitwise = remaining <= kBitPairs;
-    if (scoring && bitwise && bitsFor != remaining) {
-      bits = queueBits(presence, queue, remaining, n);
-      bitsFor = remaining;
-    }
-    matched.assign(static_cast<size_t>(size * remaining), 0);
-    const std::vector<std::vector<InteractionPair>>& scored = lists[r & 1];
-    // Job 0 applies, the next `drawing` jobs draw, the last `size` ones score.
-    const int64_t jobs = 1 + drawing + size;
+  QueueBits bits;
+  if (remaining <= kBitPairs) bits = queueBits(presence, queue, remaining, n);
+  std::atomic<int64_t> made{0};      // networks made
+  std::atomic<int64_t> tallied{0};   // networks tallied
+  std::atomic<int64_t> segments{0};  // segments whose pairs are known (cut done)
+  // Network j is made in lists[j % (2 T)]: the list two rounds back is no
+  // longer read when a thread makes its next network.
+  std::vector<std::vector<InteractionPair>> lists;
 #pragma omp parallel
-    {
-      std::vector<int64_t> both;
-      Observations own;
-#pragma omp for schedule(dynamic, 1)
-      for (int64_t job = 0; job < jobs; ++job) {
-        if (job == 0) {
-          if (!applying) continue;
-          std::vector<std::vector<int32_t>>& applied = orders[(r + 1) & 1];
-          std::vector<std::vector<InteractionPair>>& made = lists[(r + 1) & 1];
-          for (int64_t b = 0; b < sizeOf(r + 1); ++b) {
-            applyShuffleOrder(applied[static_cast<size_t>(b)], permutation, edges, scratch);
-            made[static_cast<size_t>(b)] = permutation;
-          }
-        } else if (job <= drawing) {
-          const int64_t b = job - 1;
-          RandomStream stream(static_cast<uint64_t>(starts[static_cast<size_t>(r + 2)] + b) *
-                              drawsPerShuffle);
-          drawShuffleOrder(stream, moduli, edges, orders[r & 1][static_cast<size_t>(b)]);
-        } else {
-          const int64_t b = job - 1 - drawing;
-          const std::vector<InteractionPair>& list = scored[static_cast<size_t>(b)];
-          uint8_t* hits = matched.data() + b * remaining;
-          if (bitwise) {
-            both.assign(static_cast<size_t>(bits.words) * 64, 0);
-            countQueueOnEdges(bits, list, edges, both.data());
-            for (int i = 0; i < remaining; ++i) {
-              const MotifPair& pair = queue[static_cast<size_t>(i)];
-              const double x = mutualInformation(countsFromMargins(
-                  total, sides[static_cast<size_t>(pair.first)].weight,
-                  sides[static_cast<size_t>(pair.second)].weight, both[static_cast<size_t>(i)]));
-              hits[i] = x >= pair.observed;
-            }
-          } else {
-            if (own.offsets.empty()) own = observations;
-            refillObservations(list, edges, own);
-            for (int i = 0; i < remaining; ++i) {
-              const MotifPair& pair = queue[static_cast<size_t>(i)];
-              hits[i] = score(pair, own.partners) >= pair.observed;
-            }
-          }
+  {
+#pragma omp single
+    lists.resize(2 * static_cast<size_t>(omp_get_num_threads()));
+    // The implicit barrier of single: every thread sees the ring.
+    const auto threads = static_cast<int64_t>(lists.size() / 2);
+    const auto ring = static_cast<int64_t>(lists.size());
+    const int64_t self = omp_get_thread_num();
+    std::vector<int32_t> order;
+    std::vector<uint8_t> hits;
+    std::vector<int64_t> both;
+    Observations own;
+    auto waitFor = [](std::atomic<int64_t>& counter, int64_t value) {
+      for (int64_t seen = counter.load(); seen < value; seen = counter.load()) counter.wait(seen);
+    };
+    auto advance = [](std::atomic<int64_t>& counter, int64_t value) {
+      counter.store(value);
+      counter.notify_all();
+    };
+    for (int64_t j = self; j < shuffles; j += threads) {
+      RandomStream stream(static_cast<uint64_t>(j) * drawsPerShuffle);
+      drawShuffleOrder(stream, moduli, edges, order);
+      waitFor(made, j);
+      const std::vector<InteractionPair>& before =
+          j == 0 ? permutation : lists[static_cast<size_t>((j - 1) % ring)];
+      std::vector<InteractionPair>& list = lists[static_cast<size_t>(j % ring)];
+      applyShuffleOrderTo(order, before, list, edges);
+      advance(made, j + 1);
+
+      waitFor(segments, segmentOf(j));
+      // The pairs scored stay fixed until the tally of this segment's end,
+      // which waits for this network's tally.
+      const int scored = remaining;
+      hits.assign(static_cast<size_t>(scored), 0);
+      if (scored <= kBitPairs) {
+        both.assign(static_cast<size_t>(bits.words) * 64, 0);
+        countQueueOnEdges(bits, list, edges, both.data());
+        for (int i = 0; i < scored; ++i) {
+          const MotifPair& pair = queue[static_cast<size_t>(i)];
+          const double x = mutualInformation(countsFromMargins(
+              total, sides[static_cast<size_t>(pair.first)].weight,
+              sides[static_cast<size_t>(pair.second)].weight, both[static_cast<size_t>(i)]));
+          hits[static_cast<size_t>(i)] = x >= pair.observed;
+        }
+      } else {
+        if (own.offsets.empty()) own = observations;
+        refillObservations(list, edges, own);
+        for (int i = 0; i < scored; ++i) {
+          const MotifPair& pair = queue[static_cast<size_t>(i)];
+          hits[static_cast<size_t>(i)] = score(pair, own.partners) >= pair.observed;
         }
       }
-    }
-    if (!scoring) continue;
-    for (int i = 0; i < remaining; ++i) {
-      MotifPair& pair = queue[static_cast<size_t>(i)];
-      for (int64_t b = 0; b < size; ++b) {
-        if (matched[static_cast<size_t>(b * remaining + i)] != 0)
-          pair.pValue += 1.0 / static_cast<double>(shuffles);
+
+      waitFor(tallied, j);
+      for (int i = 0; i < scored; ++i) {
+        if (hits[static_cast<size_t>(i)] != 0)
+          queue[static_cast<size_t>(i)].pValue += 1.0 / static_cast<double>(shuffles);
       }
-    }
-    const int64_t k = starts[static_cast<size_t>(r) + 1];
-    if ((k - 1) % 1000 == 0) {
-      const int64_t reach = static_cast<int64_t>(cutSeedList(queue, remaining, cont)) + cont;
-      remaining = static_cast<int>(std::min<int64_t>(remaining, reach));
-      line(out, "Permutation no. ", k, " completed... ", remaining, " motif pairs remain...");
+      if (j % kProgressEvery == 0) {
+        const int64_t reach = static_cast<int64_t>(cutSeedList(queue, remaining, cont)) + cont;
+        const int before = remaining;
+        remaining = static_cast<int>(std::min<int64_t>(remaining, reach));
+        if (remaining != before && remaining <= kBitPairs) bits = queueBits(presence, queue, remaining, n);
+        line(out, "Permutation no. ", j + 1, " completed... ", remaining, " motif pairs remain...");
+        advance(segments, segmentOf(j) + 1);
+      }
+      advance(tallied, j + 1);
     }
   }
   skipRandom(static_cast<uint64_t>(shuffles) * drawsPerShuffle);
