@@ -67,7 +67,10 @@ want_test() {
   [ -f /usr/include/gtest/gtest.h ] || add libgtest-dev
   # The interop test runs Debian's own Python with Debian's Biopython.
   /usr/bin/python3 -c 'import Bio.motifs' >/dev/null 2>&1 || add python3 python3-biopython
-  has chromium || has chromium-browser || add chromium
+  # Ubuntu names the browser package chromium-browser.
+  if ! has chromium && ! has chromium-browser; then
+    if grep -qs '^ID=ubuntu' /etc/os-release; then add chromium-browser; else add chromium; fi
+  fi
   has snakemake || add snakemake
   has bedtools || add bedtools
 }
