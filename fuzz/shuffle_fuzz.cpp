@@ -1,8 +1,8 @@
 // Fuzz target: the fast shuffle halves against their plain twins. The input
 // gives a seed, a list length and divisor/value pairs; checks FastModulo and
 // smallModulo against '%', many draws at once against single draws, and that
-// an order or offsets drawn ahead and applied equal shuffleInteractions,
-// generator included.
+// an order or offsets drawn ahead and applied (in place or from one list
+// into another) equal shuffleInteractions, generator included.
 #include <cstring>
 #include <vector>
 
@@ -61,13 +61,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(manyStream.draw() == single.draw());
   tav::skipRandom(2 * draws);
   std::vector<tav::InteractionPair> scratch;
+  std::vector<tav::InteractionPair> between;
+  std::vector<tav::InteractionPair> made;
+  tav::applyShuffleOrderTo(first, fast, between, n);
+  tav::applyShuffleOrderTo(second, between, made, n);
   tav::applyShuffleOrder(first, fast, n, scratch);
   tav::applyShuffleOrder(second, fast, n, scratch);
+  FUZZ_CHECK(made.size() == fast.size());
   FUZZ_CHECK(tav::drawRandom() == next);
   for (int i = 0; i < n; ++i) {
     const auto at = static_cast<size_t>(i);
     FUZZ_CHECK(fast[at].first == plain[at].first && fast[at].second == plain[at].second);
     FUZZ_CHECK(byOffsets[at].first == plain[at].first && byOffsets[at].second == plain[at].second);
+    FUZZ_CHECK(made[at].first == plain[at].first && made[at].second == plain[at].second);
   }
   return 0;
 }

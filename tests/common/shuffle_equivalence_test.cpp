@@ -105,12 +105,26 @@ TEST(ShuffleEquivalence, OrdersDrawnAheadMatchShuffles) {
         drawShuffleOrder(stream, moduli, n, orders[static_cast<size_t>(s)]);
       }
       skipRandom(kShuffles * draws);
+      // Applied in place, and from one list into the next (a longer list
+      // keeps its tail).
+      std::vector<InteractionPair> into[2];
+      into[1] = fast;
+      into[1].push_back({-5, -6});
       std::vector<InteractionPair> scratch;
-      for (const auto& order : orders) applyShuffleOrder(order, fast, n, scratch);
+      for (size_t s = 0; s < orders.size(); ++s) {
+        applyShuffleOrder(orders[s], fast, n, scratch);
+        applyShuffleOrderTo(orders[s], into[(s + 1) % 2], into[s % 2], n);
+      }
+      const std::vector<InteractionPair>& made = into[(orders.size() - 1) % 2];
       ASSERT_EQ(drawRandom(), plainNext) << n << " " << seed;
+      ASSERT_EQ(made.size(), static_cast<size_t>(n) + 1);
+      EXPECT_EQ(made.back().first, -5);
+      EXPECT_EQ(made.back().second, -6);
       for (int i = 0; i < n; ++i) {
         ASSERT_EQ(fast[static_cast<size_t>(i)].first, plain[static_cast<size_t>(i)].first) << n;
         ASSERT_EQ(fast[static_cast<size_t>(i)].second, plain[static_cast<size_t>(i)].second) << n;
+        ASSERT_EQ(made[static_cast<size_t>(i)].first, plain[static_cast<size_t>(i)].first) << n;
+        ASSERT_EQ(made[static_cast<size_t>(i)].second, plain[static_cast<size_t>(i)].second) << n;
       }
     }
   }
