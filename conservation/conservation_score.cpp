@@ -1,5 +1,7 @@
 #include "conservation_score.h"
 
+#include <omp.h>
+
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
@@ -18,10 +20,11 @@ namespace tav {
 namespace {
 // Letters of decoys drawn ahead of their scoring (16 MB of codes).
 constexpr int kDecoyBatchLetters = 1 << 22;
-// Word indexes kept at once, and the decoys a motif needs for an index to
-// pay for its building.
-constexpr size_t kWordIndexes = 4;
+// The decoys a motif needs for an index to pay for its building.
 constexpr int kWordIndexDecoys = 20;
+// Motifs per thread from which whole motifs are the threads' units (fewer
+// share each motif's decoys among the threads instead).
+constexpr int kMotifsPerThread = 4;
 }  // namespace
 
 int readMotifRecords(std::istream& in, std::vector<MotifRecord>& motifs, std::string_view type) {
@@ -145,11 +148,15 @@ ContingencyTable countMembers(const StrandedMotif& motif, PairMembers& members) 
   return tallyPairs(members, members.presence);
 }
 
-void makeDecoy(LetterCode* motif, int length, int alphabetSize) {
+namespace {
+
+// makeDecoy with its draws from `draw`.
+template <typename Draw>
+void shuffleLetterBits(LetterCode* motif, int length, int alphabetSize, Draw&& draw) {
   for (int i = 0; i < length; ++i) {
     LetterCode code = motif[i];
     for (int j = 0; j < alphabetSize - 1; ++j) {
-      const int k = drawRandom() % (alphabetSize - j);
+      const int k = draw() % (alphabetSize - j);
       if (k == 0) continue;
       const LetterCode low = (code >> j) & 1u;
       const LetterCode high = (code >> (j + k)) & 1u;
@@ -159,6 +166,101 @@ void makeDecoy(LetterCode* motif, int length, int alphabetSize) {
   }
 }
 
+}  // namespace
+
+void makeDecoy(LetterCode* motif, int length, int alphabetSize) {
+  shuffleLetterBits(motif, length, alphabetSize, [] { return drawRandom(); });
+}
+
+void makeDecoy(LetterCode* motif, int length, int alphabetSize, RandomStream& stream) {
+  shuffleLetterBits(motif, length, alphabetSize, [&stream] { return stream.draw(); });
+}
+
+uint64_t decoyDraws(int length, int alphabetSize) {
+  return static_cast<uint64_t>(std::max(length, 0)) *
+         static_cast<uint64_t>(std::max(alphabetSize - 1, 0));
+}
+
+namespace {
+
+// What scoring one motif needs besides the motif: the members, the word
+// index of its length (or null) and the run's parameters.
+struct MotifScoring {
+  PairMembers& members;
+  const WordIndex* words;
+  const ScoringParams& params;
+  int letters;
+};
+
+// Scores one motif and its decoys on the calling thread, the decoys drawn
+// from `stream` (positioned at the motif's first decoy draw).
+void scoreOneMotif(MotifRecord& motif, const std::vector<LetterCode>& masks, RandomStream& stream,
+                   const MotifScoring& with, std::vector<uint8_t>& presence,
+                   std::vector<LetterCode>& reverse, std::vector<LetterCode>& decoy) {
+  const int length = static_cast<int>(masks.size());
+  const bool both = with.params.bothStrands;
+  const StrandedMotif real = stranded(masks.data(), length, both, reverse);
+  motif.score = contingencyScore(countWithBuffer(real, with.members, with.words, presence));
+  motif.pValue = 0.0;
+  decoy = masks;
+  const int ndecoy = with.params.ndecoy;
+  for (int d = 0; d < ndecoy; ++d) {
+    makeDecoy(decoy.data(), length, with.letters, stream);
+    const StrandedMotif searched = stranded(decoy.data(), length, both, reverse);
+    const double decoyScore =
+        contingencyScore(countWithBuffer(searched, with.members, with.words, presence));
+    if (decoyScore >= motif.score) motif.pValue += 1.0 / ndecoy;
+  }
+}
+
+// Scores one motif with its work on all threads: the real motif over the
+// records, then batches of decoys drawn ahead on this thread from `stream`.
+// For few long motifs, where motifs alone would leave threads idle.
+void scoreMotifOnAllThreads(MotifRecord& motif, const std::vector<LetterCode>& masks,
+                            RandomStream& stream, const MotifScoring& with) {
+  const int length = static_cast<int>(masks.size());
+  const int ndecoy = with.params.ndecoy;
+  const bool both = with.params.bothStrands;
+  std::vector<LetterCode> reverse;
+  std::vector<uint8_t> presence;
+  const StrandedMotif real = stranded(masks.data(), length, both, reverse);
+  motif.score = contingencyScore(with.words != nullptr && with.words->fill(real, presence)
+                                     ? tallyPairs(with.members, presence)
+                                     : countMembers(real, with.members));
+  motif.pValue = 0.0;
+  const int batch = std::max(1, std::min(ndecoy, kDecoyBatchLetters / std::max(length, 1)));
+  std::vector<LetterCode> decoy = masks;
+  std::vector<LetterCode> decoys;  // a batch of decoys, one after another
+  std::vector<uint8_t> atLeast;    // per decoy of the batch: scored >= the real motif
+  for (int first = 0; first < ndecoy; first += batch) {
+    const int size = std::min(batch, ndecoy - first);
+    decoys.resize(static_cast<size_t>(size) * static_cast<size_t>(length));
+    for (int d = 0; d < size; ++d) {
+      makeDecoy(decoy.data(), length, with.letters, stream);
+      std::copy(decoy.begin(), decoy.end(), decoys.begin() + static_cast<ptrdiff_t>(d) * length);
+    }
+    atLeast.assign(static_cast<size_t>(size), 0);
+#pragma omp parallel
+    {
+      std::vector<uint8_t> own;
+      std::vector<LetterCode> ownReverse;
+#pragma omp for schedule(dynamic, 1)
+      for (int d = 0; d < size; ++d) {
+        const LetterCode* codes = decoys.data() + static_cast<ptrdiff_t>(d) * length;
+        const StrandedMotif searched = stranded(codes, length, both, ownReverse);
+        const double decoyScore =
+            contingencyScore(countWithBuffer(searched, with.members, with.words, own));
+        atLeast[static_cast<size_t>(d)] = decoyScore >= motif.score ? 1 : 0;
+      }
+    }
+    for (int d = 0; d < size; ++d) {
+      if (atLeast[static_cast<size_t>(d)] != 0) motif.pValue += 1.0 / ndecoy;
+    }
+  }
+}
+
+}  // namespace
+
 int scoreAllMotifs(std::vector<MotifRecord>& motifs, int count,
                    const std::vector<OrthologPair>& pairs, int pairCount,
                    const ScoringParams& params, std::ostream& out) {
@@ -167,84 +269,86 @@ int scoreAllMotifs(std::vector<MotifRecord>& motifs, int count,
   PairMembers members = collectMembers(pairs, pairCount);
   const MaskFunction maskOf = alphabetMask(params.alphabet);
   const int letters = alphabetSize(params.alphabet);
-  std::vector<LetterCode> masks;
-  std::vector<LetterCode> reverse;
-  std::vector<LetterCode> decoy;
-  std::vector<LetterCode> decoys;  // a batch of decoys, one after another
-  std::vector<uint8_t> atLeast;    // per decoy of the batch: scored >= the real motif
-  std::vector<uint8_t> presence;
-  // Word indexes of the last few motif lengths (memory stays bounded), and
-  // the lengths that cannot be indexed.
-  std::vector<WordIndex> indexes;
-  std::vector<int> unsuitable;
-  auto wordIndexFor = [&](int length) -> const WordIndex* {
-    for (size_t i = 0; i < indexes.size(); ++i) {
-      if (indexes[i].length() != length) continue;
-      // Most recently used last, so the one dropped is the least recently used.
-      std::rotate(indexes.begin() + static_cast<std::ptrdiff_t>(i),
-                  indexes.begin() + static_cast<std::ptrdiff_t>(i) + 1, indexes.end());
-      return &indexes.back();
+
+  // Every motif is read first; the scoring stops before the first one the
+  // parser refuses. Each motif's decoys draw length * (letters - 1) values a
+  // decoy, so where a motif's draws start is known before any is scored, and
+  // motifs are scored in any order and on any thread with the draws of one
+  // thread in motif order.
+  std::vector<std::vector<LetterCode>> masks;
+  std::vector<uint64_t> drawStart = {0};
+  MotifStatus refused = MotifStatus::Ok;
+  int scored = 0;
+  for (; scored < count; ++scored) {
+    std::vector<LetterCode> parsed;
+    refused = parseMotifMasks(motifText(motifs[static_cast<size_t>(scored)].name),
+                              kLongMotifCapacity, maskOf, parsed);
+    if (refused != MotifStatus::Ok) break;
+    const int length = static_cast<int>(parsed.size());
+    drawStart.push_back(drawStart.back() + static_cast<uint64_t>(std::max(ndecoy, 0)) *
+                                               decoyDraws(length, letters));
+    masks.push_back(std::move(parsed));
+  }
+
+  // A dot per motif, in motif order, as soon as the motifs before it are done.
+  std::vector<uint8_t> done(static_cast<size_t>(scored), 0);
+  int dots = 0;
+  auto finished = [&](int m) {
+#pragma omp critical(conservationDots)
+    {
+      done[static_cast<size_t>(m)] = 1;
+      for (; dots < scored && done[static_cast<size_t>(dots)] != 0; ++dots) write(out, ".");
     }
-    if (ndecoy < kWordIndexDecoys ||
-        std::find(unsuitable.begin(), unsuitable.end(), length) != unsuitable.end()) {
-      return nullptr;
-    }
-    if (indexes.size() >= kWordIndexes) indexes.erase(indexes.begin());
-    WordIndex index;
-    if (!index.build(members.records, length, letters)) {
-      unsuitable.push_back(length);
-      return nullptr;
-    }
-    indexes.push_back(std::move(index));
-    return &indexes.back();
   };
-  for (int m = 0; m < count; ++m) {
-    MotifRecord& motif = motifs[static_cast<size_t>(m)];
-    write(out, ".");
-    const MotifStatus status =
-        parseMotifMasks(motifText(motif.name), kLongMotifCapacity, maskOf, masks);
-    if (status != MotifStatus::Ok) {
-      printMotifError(out, status, motifText(motif.name));
-      return m;
+
+  // Motifs of one length share a word index, built once: the lengths in
+  // order of first appearance.
+  std::vector<int> lengths;
+  for (const std::vector<LetterCode>& m : masks) {
+    const int length = static_cast<int>(m.size());
+    if (std::find(lengths.begin(), lengths.end(), length) == lengths.end()) lengths.push_back(length);
+  }
+  WordIndex index;
+  for (int length : lengths) {
+    std::vector<int> group;
+    for (int m = 0; m < scored; ++m) {
+      if (static_cast<int>(masks[static_cast<size_t>(m)].size()) == length) group.push_back(m);
     }
-    const int length = static_cast<int>(masks.size());
-    const WordIndex* words = wordIndexFor(length);
-    // The real motif and its decoys go through the same steps, so a decoy
-    // with the real motif's table scores exactly the same and counts.
-    const StrandedMotif real = stranded(masks.data(), length, params.bothStrands, reverse);
-    motif.score = contingencyScore(words != nullptr && words->fill(real, presence)
-                                       ? tallyPairs(members, presence)
-                                       : countMembers(real, members));
-    motif.pValue = 0.0;
-    // Decoys are drawn in order on this thread, a batch at a time, then
-    // scored on all threads; the p-value grows in decoy order afterwards.
-    const int batch = std::max(1, std::min(ndecoy, kDecoyBatchLetters / std::max(length, 1)));
-    decoy = masks;
-    for (int first = 0; first < ndecoy; first += batch) {
-      const int size = std::min(batch, ndecoy - first);
-      decoys.resize(static_cast<size_t>(size) * static_cast<size_t>(length));
-      for (int d = 0; d < size; ++d) {
-        makeDecoy(decoy.data(), length, letters);
-        std::copy(decoy.begin(), decoy.end(), decoys.begin() + static_cast<ptrdiff_t>(d) * length);
-      }
-      atLeast.assign(static_cast<size_t>(size), 0);
+    const WordIndex* words =
+        ndecoy >= kWordIndexDecoys && index.build(members.records, length, letters) ? &index
+                                                                                     : nullptr;
+    const MotifScoring with{members, words, params, letters};
+    const auto units = static_cast<int>(group.size());
+    if (units >= kMotifsPerThread * omp_get_max_threads()) {
+      // Whole motifs on every thread: one parallel region for the group.
 #pragma omp parallel
       {
         std::vector<uint8_t> presence;
         std::vector<LetterCode> reverse;
+        std::vector<LetterCode> decoy;
 #pragma omp for schedule(dynamic, 1)
-        for (int d = 0; d < size; ++d) {
-          const LetterCode* codes = decoys.data() + static_cast<ptrdiff_t>(d) * length;
-          const StrandedMotif searched = stranded(codes, length, params.bothStrands, reverse);
-          const double decoyScore =
-              contingencyScore(countWithBuffer(searched, members, words, presence));
-          atLeast[static_cast<size_t>(d)] = decoyScore >= motif.score ? 1 : 0;
+        for (int u = 0; u < units; ++u) {
+          const int m = group[static_cast<size_t>(u)];
+          RandomStream stream(drawStart[static_cast<size_t>(m)]);
+          scoreOneMotif(motifs[static_cast<size_t>(m)], masks[static_cast<size_t>(m)], stream, with,
+                        presence, reverse, decoy);
+          finished(m);
         }
       }
-      for (int d = 0; d < size; ++d) {
-        if (atLeast[static_cast<size_t>(d)] != 0) motif.pValue += 1.0 / ndecoy;
+    } else {
+      for (int m : group) {
+        RandomStream stream(drawStart[static_cast<size_t>(m)]);
+        scoreMotifOnAllThreads(motifs[static_cast<size_t>(m)], masks[static_cast<size_t>(m)],
+                               stream, with);
+        finished(m);
       }
     }
+  }
+  skipRandom(drawStart.back());
+  if (scored < count) {
+    write(out, ".");
+    printMotifError(out, refused, motifText(motifs[static_cast<size_t>(scored)].name));
+    return scored;
   }
   line(out);
   line(out);

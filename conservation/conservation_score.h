@@ -12,6 +12,7 @@
 
 #include "conservation_alphabet.h"
 #include "orthologs.h"
+#include "random.h"
 #include "records.h"
 #include "stranded_motif.h"
 
@@ -70,6 +71,10 @@ ContingencyTable countMembers(const StrandedMotif& motif, PairMembers& members);
 // Shuffles each position's code in place over the alphabet's `alphabetSize`
 // letter bits: for j = 0 .. K-2 swap bit j with bit j + drawRandom() % (K - j).
 void makeDecoy(LetterCode* motif, int length, int alphabetSize);
+// The same with the draws from `stream` instead of the process-wide generator.
+void makeDecoy(LetterCode* motif, int length, int alphabetSize, RandomStream& stream);
+// Draws makeDecoy makes: (alphabetSize - 1) per position.
+uint64_t decoyDraws(int length, int alphabetSize);
 
 struct ScoringParams {
   int ndecoy = 1000;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "capacities.h"
 #include "conservation_test_util.h"
 #include "motif.h"
 #include "random.h"
@@ -130,6 +131,99 @@ TEST(ConservationScoreEquivalence, OneStrandWithReverseMotifsCountsLikeThePlainT
     }
   }
   EXPECT_GT(present, 1000);  // the motifs are found often enough to mean something
+}
+
+// Scoring every motif with its decoys drawn ahead from the generator, whole
+// motifs on the threads (many motifs) or each motif's decoys on the threads
+// (few), gives the records, console and generator of scoring them one after
+// another with the plain counts: lengths mixed, with and without the word
+// index (ndecoy 25 and 5), a refused motif ending the run.
+TEST(ScoreAllMotifs, DrawnAheadOnThreadsMatchesOneAfterAnother) {
+  std::mt19937 rng(17);
+  struct Case {
+    int motifs;
+    int ndecoy;
+    bool bothStrands;
+    int refusedAt;  // -1: none
+  };
+  int hits = 0;
+  for (const Case c : {Case{40, 25, true, -1}, Case{40, 5, false, 31}, Case{3, 25, false, -1},
+                       Case{2, 30, true, 1}, Case{0, 10, true, -1}}) {
+    RandomSet set = randomSet(rng, c.bothStrands);
+    std::vector<MotifRecord> motifs;
+    for (int m = 0; m < c.motifs; ++m) {
+      std::string text;
+      for (int i = 1 + static_cast<int>(rng() % 3 + m % 2); i > 0; --i)
+        text += rng() % 5 == 0 ? std::string("[AG]") : std::string(1, "ACGT"[rng() % 4]);
+      motifs.push_back(MotifRecord{m == c.refusedAt ? "A[CZ" : "@" + text});
+    }
+    std::vector<MotifRecord> plain = motifs;
+    const auto pairCount = static_cast<int>(set.pairs.size());
+
+    seedRandom(29);
+    std::ostringstream plainOut;
+    int plainScored = 0;
+    for (; plainScored < c.motifs; ++plainScored) {
+      MotifRecord& motif = plain[static_cast<size_t>(plainScored)];
+      plainOut << '.';
+      std::vector<LetterCode> masks;
+      const MotifStatus status = parseMotifMasks(motifText(motif.name), kLongMotifCapacity,
+                                                 alphabetMask(ConservationAlphabet::Nucleotide), masks);
+      if (status != MotifStatus::Ok) {
+        printMotifError(plainOut, status, motifText(motif.name));
+        break;
+      }
+      const int length = static_cast<int>(masks.size());
+      motif.score = contingencyScore(countContingency(masks.data(), length, set.plainPairs, pairCount));
+      motif.pValue = 0.0;
+      for (int d = 0; d < c.ndecoy; ++d) {
+        makeDecoy(masks.data(), length, 4);
+        if (contingencyScore(countContingency(masks.data(), length, set.plainPairs, pairCount)) >=
+            motif.score)
+          motif.pValue += 1.0 / c.ndecoy;
+      }
+    }
+    if (plainScored == c.motifs) plainOut << "\n\n";
+    const int plainNext = drawRandom();
+
+    seedRandom(29);
+    std::ostringstream out;
+    ScoringParams params;
+    params.ndecoy = c.ndecoy;
+    params.bothStrands = c.bothStrands;
+    EXPECT_EQ(scoreAllMotifs(motifs, c.motifs, set.pairs, pairCount, params, out), plainScored);
+    EXPECT_EQ(out.str(), plainOut.str());
+    EXPECT_EQ(drawRandom(), plainNext);
+    for (int m = 0; m < plainScored; ++m) {
+      EXPECT_EQ(motifs[static_cast<size_t>(m)].score, plain[static_cast<size_t>(m)].score) << m;
+      EXPECT_EQ(motifs[static_cast<size_t>(m)].pValue, plain[static_cast<size_t>(m)].pValue) << m;
+      hits += plain[static_cast<size_t>(m)].pValue < 1.0 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(hits, 10);  // decoys that score below their motif happen
+}
+
+// Decoys drawn from a copy of the generator positioned ahead are those the
+// generator gives after that many draws; the generator itself is untouched.
+TEST(MakeDecoy, FromAStreamAheadAsFromTheGenerator) {
+  const std::vector<LetterCode> motif = {15, 3, 8, 12, 7, 1, 9};
+  const int length = static_cast<int>(motif.size());
+  for (int letters : {4, 20}) {
+    seedRandom(3);
+    const int first = drawRandom();
+    seedRandom(3);
+    RandomStream stream(2 * decoyDraws(length, letters));
+    std::vector<LetterCode> ahead = motif;
+    for (int d = 0; d < 3; ++d) makeDecoy(ahead.data(), length, letters, stream);
+    EXPECT_EQ(drawRandom(), first);
+
+    seedRandom(3);
+    skipRandom(2 * decoyDraws(length, letters));
+    std::vector<LetterCode> plain = motif;
+    for (int d = 0; d < 3; ++d) makeDecoy(plain.data(), length, letters);
+    EXPECT_EQ(ahead, plain) << letters;
+    EXPECT_NE(plain, motif);
+  }
 }
 
 TEST(ReadMotifRecords, RefusesOverLongFieldsAfterRemovingSpaces) {
