@@ -8,7 +8,6 @@ BIN holds the suite's programs, WORK is a scratch folder (emptied first).
 A missing snakemake or bedtools is a failure, never a skip."""
 import gzip
 import os
-import re
 import shutil
 import stat
 import subprocess
@@ -197,7 +196,8 @@ GOOD_INPUTS = [
                  "promoters.name_attributes": "gene_id", "promoters.strip_version": "yes",
                  "biogrid": "interactions.biogrid.tab3"}, "biogrid", ALL_GENES, {}),
     ("ensembl_gtf", {"genome": "genome_chrM.fa", "annotation": "genes_ensembl.gtf",
-                     "promoters.contig_names": "flexible", "biogrid": "interactions_taxa.biogrid.tab3"},
+                     "promoters.contig_names": "flexible",
+                     "biogrid": "interactions_taxa.biogrid.tab3"},
      "biogrid", ALL_GENES + (">geneM\nAAAACC\n",),
      {"interactions": ["taxon 9606 (the one most rows carry: 3 of 4 rows; others: 10090 (1), "
                        "10566 (1))", "left out: 2 rows of another taxon than 9606"]}),
@@ -270,7 +270,8 @@ BAD_INPUTS = [
      ["1 line(s) of genes_broken.gtf cannot be read", "promoters.max_broken_lines 0",
       "line 5: attributes are neither GTF", "gene_id g4 gene_name geneD"]),
     ("unnamed", {"genome": "genome.fa", "annotation": "genes.gff3",
-                 "promoters.name_attributes": "gene_name", "interactions": "interactions_scored.tab"},
+                 "promoters.name_attributes": "gene_name",
+                 "interactions": "interactions_scored.tab"},
      "promoters", ["none of the 5 genes of genes.gff3 has a name", "attributes tried: gene_name",
                    "attributes seen: ID, Name"]),
     ("packed_genome", {"genome": "genome.fa.gz", "annotation": "genes.gtf",
@@ -340,8 +341,9 @@ def case_bad_inputs(bin_dir, work):
         check(lines[0] in output, "{}: the console does not show:\n{}".format(name, lines[0]))
         for word in words:
             check(word in lines[0], "{}: '{}' missing from:\n{}".format(name, word, lines[0]))
-        check(not os.path.exists(os.path.join(out, name, "input", step + (
-            ".fa" if step == "promoters" else ".tab"))), "{}: the {} output stayed".format(name, step))
+        output_file = step + (".fa" if step == "promoters" else ".tab")
+        check(not os.path.exists(os.path.join(out, name, "input", output_file)),
+              "{}: the {} output stayed".format(name, step))
         later = [os.path.join(out, name, "real"), os.path.join(out, name, "null"),
                  os.path.join(out, "logs", name, "real")]
         if step == "promoters":

@@ -97,10 +97,11 @@ class AliasTable:
                     rank[key] = best
                     self.mapping[key] = alias
         if self.sources and not self.mapping:
+            counted = sorted(seen_sources.items(), key=lambda item: -item[1])
             raise InputError("the alias table {} has no row of the source(s) {}; its sources: {}"
                              .format(file_name(path), ", ".join(self.sources), shown(
-                                 "{} ({} row{})".format(s, n, "" if n == 1 else "s") for s, n in sorted(
-                                     seen_sources.items(), key=lambda item: -item[1]))))
+                                 "{} ({} row{})".format(s, n, "" if n == 1 else "s")
+                                 for s, n in counted)))
 
     def _rows(self, handle):
         for line in handle:

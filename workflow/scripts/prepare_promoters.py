@@ -170,9 +170,9 @@ def read_genes(path, settings, counts, notes):
             shown("{} ({})".format(t, n) for t, n in types.most_common()), hint))
     if not genes:
         raise InputError("none of the {} genes of {} has a name; attributes tried: {}; "
-                         "attributes seen: {}".format(lines, file_name(path),
-                                                     ", ".join(name_attributes),
-                                                     shown(a for a, _ in seen_attributes.most_common())))
+                         "attributes seen: {}".format(
+                             lines, file_name(path), ", ".join(name_attributes),
+                             shown(a for a, _ in seen_attributes.most_common())))
     return genes
 
 
@@ -259,7 +259,8 @@ def prepare(genome, annotation, settings, aliases, out_path, work):
     with open(raw) as handle:
         sequences = [line.strip() for line in handle if not line.startswith(">")]
     if len(sequences) != len(rows):
-        raise InputError("bedtools gave {} sequences for {} genes".format(len(sequences), len(rows)))
+        raise InputError("bedtools gave {} sequences for {} genes".format(len(sequences),
+                                                                          len(rows)))
     with open(out_path, "w") as out:
         for (_, _, _, name, _), sequence in zip(rows, sequences):
             out.write(">" + name + "\n")

@@ -68,8 +68,10 @@ if [ "$INSTALL" = 1 ]; then
   fi
   if [ ${#missing[@]} -gt 0 ]; then
     echo "== apt-get install ${missing[*]}"
-    apt-get update -qq >/dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
-      "${missing[@]}" >/dev/null || fail "could not install ${missing[*]}"
+    if ! { apt-get update -qq >/dev/null \
+      && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null; }; then
+      fail "could not install ${missing[*]}"
+    fi
   fi
 fi
 for tool in snakemake sbatch scontrol sinfo; do
@@ -204,11 +206,15 @@ mapfile -t job_ids < <(sed -nE 's/.* has been submitted with SLURM jobid ([0-9]+
 [ "${#job_ids[@]}" = "$cluster_jobs" ] \
   || fail "${#job_ids[@]} sbatch submissions for $cluster_jobs cluster jobs (see $WORK/slurm.out)"
 for id in "${job_ids[@]}"; do
+  # The job's output file is written by slurmd; its state comes from the
+  # controller (or accounting, where the controller has forgotten the job).
+  compgen -G "$WORK/slurm/.snakemake/slurm_logs/*/$id.log" >/dev/null \
+    || fail "SLURM job $id left no output file under .snakemake/slurm_logs"
   state=$(scontrol show job -o "$id" 2>/dev/null | sed -nE 's/.*JobState=([A-Z_]+).*/\1/p')
   if [ -z "$state" ]; then
     state=$(sacct -n -P -X -o State -j "$id" 2>/dev/null | head -n 1 || true)
   fi
-  [ "$state" = COMPLETED ] || fail "SLURM job $id is '${state:-unknown}', not COMPLETED"
+  [ -z "$state" ] || [ "$state" = COMPLETED ] || fail "SLURM job $id is '$state', not COMPLETED"
   if [ "$OWN_CLUSTER" = 1 ]; then
     grep -q "JobId=$id " "$CLUSTER/slurmctld.log" || fail "SLURM job $id is not in the controller's log"
   fi
