@@ -13,6 +13,10 @@ from snakemake.exceptions import WorkflowError
 from snakemake.utils import validate
 
 
+# YAML reads the key of "null: repair" as None; it means the null model (a
+# quoted key, as --config null=... gives, wins).
+if None in config:
+    config.setdefault("null", config.pop(None))
 validate(config, os.path.join(workflow.basedir, "schemas", "config.schema.yaml"))
 
 BIN = os.path.abspath(config["bin"] or os.path.join(workflow.basedir, "..", "build", "bin"))
@@ -151,6 +155,7 @@ def read_sheet():
             "promoters", "interactions", "Tavrin-N", "Tavrin-N.HV", "Tavrin", "Simvale",
             "Vantor", "Tavrin-report")}
         row["replicates"] = row.get("replicates", config["replicates"])
+        row["null"] = row.get("null", config["null"])
         datasets[row["name"]] = row
     if not datasets:
         raise WorkflowError("{}: no data set".format(SHEET))
@@ -174,7 +179,10 @@ def fasta_of(ds):
     return DATASETS[ds].get("fasta") or "{}/input/promoters.fa".format(ds)
 
 
-def interactions_of(ds):
+def interactions_of(ds, run="real"):
+    """The network a run reads: a relabelled null replicate has its own."""
+    if run != "real" and DATASETS[ds]["null"] == "relabel":
+        return "{}/{}/interactions.tab".format(ds, run)
     return "{}/input/interactions.tab".format(ds)
 
 
@@ -191,9 +199,12 @@ def null_runs(ds):
     return ["null/{}".format(k) for k in range(1, DATASETS[ds]["replicates"] + 1)]
 
 
-def run_seed(run, configured):
-    """Null replicate k randomises the interactions with seed k."""
-    if run == "real":
+def run_seed(ds, run, configured):
+    """The programs' -random and -srand for a run. A relabelled null replicate
+    runs exactly as the real run does, on its own network, so that the real
+    run and its replicates differ only in the labels; a re-paired one
+    randomises the interactions with seed k."""
+    if run == "real" or DATASETS[ds]["null"] == "relabel":
         return configured["random"], configured["srand"]
     return 1, int(run.split("/")[1])
 
@@ -242,15 +253,15 @@ PAIR_OPTIONS = ["domethod", "srand", "random", "queue", "shuffle", "jfrac", "jnu
 
 def finder_args(wildcards, section, output):
     options = dict(DATASETS[wildcards.ds]["options"][section])
-    options["random"], options["srand"] = run_seed(wildcards.run, options)
+    options["random"], options["srand"] = run_seed(wildcards.ds, wildcards.run, options)
     return [
-        "-fasta", fasta_of(wildcards.ds), "-int", interactions_of(wildcards.ds),
+        "-fasta", fasta_of(wildcards.ds), "-int", interactions_of(wildcards.ds, wildcards.run),
     ] + option_args(options, FINDER_OPTIONS) + ["-out", output]
 
 
 def pair_args(wildcards, input, output):
     options = dict(DATASETS[wildcards.ds]["options"]["Tavrin"])
-    options["random"], options["srand"] = run_seed(wildcards.run, options)
+    options["random"], options["srand"] = run_seed(wildcards.ds, wildcards.run, options)
     return [
         "-fasta", input.fasta, "-se", input.se, "-int", input.interactions,
     ] + option_args(options, PAIR_OPTIONS) + ["-out", output.sif[: -len(".sif")]]

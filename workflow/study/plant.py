@@ -3,6 +3,7 @@ of promoters, and a motif pair planted across chosen interactions.
 
   plant.py --promoters UNPLANTED.fa --shape SHAPE.tab --seed S --planted N \
            --out-fasta OUT.fa --out-interactions OUT.tab [--words TGACTCA,CACGTG]
+           [--keep-labels]
 
 In N interactions (drawn at random among those whose two partners have a
 promoter long enough), one partner, chosen at random, gets the first word and
@@ -41,7 +42,7 @@ def read_fasta(path):
     return [(header, "".join(parts)) for header, parts in records]
 
 
-def write_fasta(path, records, width=60):
+def write_fasta(path, records, width=80):
     with open(path, "w") as handle:
         for header, sequence in records:
             handle.write(">{}\n".format(header))
@@ -87,11 +88,16 @@ def plant(records, edges, planted, words, seed):
     return [(h, "".join(s)) for (h, _), s in zip(records, sequences)], chosen
 
 
-def make_set(promoters, shape, seed, planted, words, out_fasta, out_interactions):
+def make_set(promoters, shape, seed, planted, words, out_fasta, out_interactions,
+             relabel=True):
     records = read_fasta(promoters)
     names = sorted({record_name(h) for h, _ in records})
     with open(shape) as handle:
-        edges = relabelled_shape(handle, names, seed)
+        if relabel:
+            edges = relabelled_shape(handle, names, seed)
+        else:
+            edges = ["{}\t{}\n".format(*line.split()[:2]) for line in handle
+                     if len(line.split()) >= 2]
     planted_records, chosen = plant(records, edges, planted, words, seed)
     write_fasta(out_fasta, planted_records)
     with open(out_interactions, "w") as handle:
@@ -108,6 +114,8 @@ def main(argv=None):
     parser.add_argument("--words", default="TGACTCA,CACGTG")
     parser.add_argument("--out-fasta", required=True)
     parser.add_argument("--out-interactions", required=True)
+    parser.add_argument("--keep-labels", action="store_true",
+                        help="plant across the shape's own interactions, not relabelled")
     args = parser.parse_args(argv)
     words = args.words.split(",")
     if len(words) != 2 or not all(w and set(w) <= set("ACGT") for w in words):
@@ -116,7 +124,7 @@ def main(argv=None):
         return 1
     try:
         chosen = make_set(args.promoters, args.shape, args.seed, args.planted, words,
-                          args.out_fasta, args.out_interactions)
+                          args.out_fasta, args.out_interactions, not args.keep_labels)
     except (OSError, ValueError) as error:
         print("ERROR: plant: {}".format(error), file=sys.stderr)
         return 1
