@@ -195,6 +195,12 @@ GOOD_INPUTS = [
     ("gencode", {"genome": "genome.fa", "annotation": "genes_gencode.gtf",
                  "promoters.name_attributes": "gene_id", "promoters.strip_version": "yes",
                  "biogrid": "interactions.biogrid.tab3"}, "biogrid", ALL_GENES, {}),
+    # The alias table maps the annotation's names only, not the network's.
+    ("annotation_aliases", {"genome": "genome.fa", "annotation": "genes_gencode.gtf",
+                            "promoters.name_attributes": "gene_id",
+                            "aliases": "gencode_aliases.tsv",
+                            "interactions": "interactions_scored.tab"}, "ready", ALL_GENES,
+     {"interactions": ["names mapped through gencode_aliases.tsv: 0 of 3"]}),
     ("ensembl_gtf", {"genome": "genome_chrM.fa", "annotation": "genes_ensembl.gtf",
                      "promoters.contig_names": "flexible",
                      "biogrid": "interactions_taxa.biogrid.tab3"},
@@ -288,6 +294,12 @@ BAD_INPUTS = [
                       "aliases": "uniprot_aliases.tsv"}, "interactions",
      ["the alias table uniprot_aliases.tsv maps none of the 5 names of string_links.txt",
       "its names: P00001, P00002"]),
+    ("alias_nothing", {"genome": "genome.fa", "annotation": "genes.gtf",
+                       "interactions": "interactions_scored.tab",
+                       "aliases": "unrelated_aliases.tsv"}, "interactions",
+     ["the alias table unrelated_aliases.tsv maps none of the 3 names of "
+      "interactions_scored.tab nor any gene of the annotation (its names: FBgn0001, FBgn0002; "
+      "names there: geneA, geneB, geneC)"]),
     ("alias_first_row", {"fasta": "expected_promoters.fa", "string_links": "string_links.txt",
                          "aliases": "string_aliases.tsv"}, "interactions",
      ["0 of 5 names", "unmatched: 1001, 1002", "alias sources that would match: "

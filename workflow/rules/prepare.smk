@@ -38,6 +38,7 @@ rule interactions:
         "benchmarks/{ds}/interactions.tsv"
     params:
         format=lambda wc: next(c for c in INTERACTION_SOURCES if c in row(wc)),
+        annotated=lambda wc: "annotation" in row(wc),
         settings=lambda wc: row(wc)["options"]["interactions"],
     conda:
         "../envs/tools.yaml"

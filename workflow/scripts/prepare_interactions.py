@@ -232,7 +232,22 @@ def check_names(pairs, source_names, aliases, fasta, settings, where):
                                             "; ".join(advice)))
 
 
-def prepare(source, kind, settings, aliases, fasta, out_path):
+def check_aliases(aliases, source_names, fasta, annotated, where):
+    """Stops when the alias table maps nothing: none of the network's names
+    and, where promoters are cut from an annotation, none of its gene names
+    either (those would now be sequence names the table maps to)."""
+    if not aliases or any(aliases.maps(n) for n in source_names):
+        return
+    if annotated and set(aliases.mapping.values()) & set(sequence_names(fasta)):
+        return
+    raise InputError("the alias table {} maps none of the {} names of {}{} (its names: {}; "
+                     "names there: {})".format(
+                         file_name(aliases.path), len(source_names), where,
+                         " nor any gene of the annotation" if annotated else "",
+                         aliases.keys_shown(), shown(sorted(source_names))))
+
+
+def prepare(source, kind, settings, aliases, fasta, annotated, out_path):
     counts = Counter()
     notes = []
     pairs, source_names = collect(source, kind, settings, aliases, counts, notes)
@@ -240,6 +255,7 @@ def prepare(source, kind, settings, aliases, fasta, out_path):
     if not pairs:
         raise InputError("0 interactions from {} ({}){}{}".format(
             file_name(source), kind, "; " if left_out else "", "; ".join(left_out + notes)))
+    check_aliases(aliases, source_names, fasta, annotated, file_name(source))
     notes += check_names(pairs, source_names, aliases, fasta, settings, file_name(source))
     if aliases:
         notes.append("names mapped through {}: {} of {}".format(
@@ -258,7 +274,7 @@ def main(smk):
         aliases = AliasTable(first(smk.input.aliases), settings.get("alias_sources", []),
                              strip_taxon=smk.params.format == "string_links")
         text = prepare(first(smk.input.source), smk.params.format, settings, aliases,
-                       first(smk.input.fasta), smk.output[0])
+                       first(smk.input.fasta), smk.params.annotated, smk.output[0])
     except (OSError, InputError) as error:
         fail("interactions", smk.log[0], error)
     with open(smk.log[0], "w") as log:
