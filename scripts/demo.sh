@@ -5,7 +5,7 @@
 #      labels permuted) -> an FDR for every pair
 #   -> Simvale (motifs vs known insect matrices) -> VantorN (conservation).
 # Usage: scripts/demo.sh [build-dir] [output-dir]
-# DEMO_REPLICATES (default 4) sets the number of null replicates.
+# DEMO_REPLICATES (default 3) sets the number of null replicates.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -17,7 +17,7 @@ case "$out" in /*) ;; *) out="$root/$out" ;; esac
 ex="$root/examples"
 scripts="$root/workflow/scripts"
 python="${PYTHON:-python3}"
-replicates="${DEMO_REPLICATES:-4}"
+replicates="${DEMO_REPLICATES:-3}"
 
 for p in Tavrin-N Tavrin Simvale VantorN Tavrin-report; do
   if [ ! -x "$bin/$p" ]; then
@@ -46,6 +46,31 @@ report_page() {
   printf '\nReport page (open in a browser): %s\n' "$out/report.html"
 }
 
+# Null replicates for the FDR: the same two programs, with the same options,
+# on the network with its node labels permuted at random (seed k), so the
+# network's shape is kept and whatever they find is chance. They run in the
+# background, one thread each, beside the real run.
+null_replicate() {
+  local k=$1 dir="null/$1"
+  mkdir -p "$dir"
+  "$python" "$scripts/relabel_network.py" --interactions "$ex/interactions.tab" \
+    --fasta "$ex/promoters.fa" --seed "$k" --out "$dir/interactions.tab" > "$dir/relabel.log"
+  "$python" "$scripts/run_program.py" --log "$dir/motif_pairs.log" --threads 1 -- \
+    "$bin/Tavrin-N" -fasta "$ex/promoters.fa" -int "$dir/interactions.tab" -out "$dir/motifs.se"
+  "$python" "$scripts/run_program.py" --log "$dir/element_pairs.log" --threads 1 \
+    --pairs "$dir/motifs.se" "$dir/net" 10 -- "$bin/Tavrin" -fasta "$ex/promoters.fa" \
+    -se "$dir/motifs.se" -int "$dir/interactions.tab" -srand 1 -out "$dir/net"
+}
+export -f null_replicate
+export python scripts bin ex
+mkdir -p null
+seq 1 "$replicates" | xargs -P "$(nproc 2>/dev/null || echo 2)" -I{} \
+  bash -c 'set -euo pipefail; null_replicate {}' > null/replicates.log 2>&1 &
+nulls_pid=$!
+trap 'kill "$nulls_pid" 2>/dev/null || true' EXIT
+# The real run shares the cores with the replicates: one thread unless set.
+export OMP_NUM_THREADS="${OMP_NUM_THREADS:-1}"
+
 stage "1/6 Tavrin-N: nucleotide motif pairs across interactions"
 "$bin/Tavrin-N" -fasta "$ex/promoters.fa" -int "$ex/interactions.tab" -out motifs.se
 
@@ -60,26 +85,16 @@ if [ "$status" -ne 0 ]; then
 fi
 
 stage "3/6 FDR: the same two programs on $replicates networks with node labels permuted"
-# Each replicate keeps the network's shape and moves the promoters over its
-# nodes at random (seed k): whatever it finds is chance. Replicates run side
-# by side, one thread each.
-null_replicate() {
-  local k=$1 dir="null/$1"
-  mkdir -p "$dir"
-  "$python" "$scripts/relabel_network.py" --interactions "$ex/interactions.tab" \
-    --fasta "$ex/promoters.fa" --seed "$k" --out "$dir/interactions.tab" > "$dir/relabel.log"
-  "$python" "$scripts/run_program.py" --log "$dir/motif_pairs.log" --threads 1 -- \
-    "$bin/Tavrin-N" -fasta "$ex/promoters.fa" -int "$dir/interactions.tab" -out "$dir/motifs.se"
-  "$python" "$scripts/run_program.py" --log "$dir/element_pairs.log" --threads 1 \
-    --pairs "$dir/motifs.se" "$dir/net" 10 -- "$bin/Tavrin" -fasta "$ex/promoters.fa" \
-    -se "$dir/motifs.se" -int "$dir/interactions.tab" -srand 1 -out "$dir/net"
-  echo "  replicate $k: $(wc -l < "$dir/net.sif") pairs (chance)"
-}
-export -f null_replicate
-export python scripts bin ex
-seq 1 "$replicates" | xargs -P "$(nproc 2>/dev/null || echo 2)" -I{} bash -c 'set -euo pipefail; null_replicate {}'
+if ! wait "$nulls_pid"; then
+  echo "ERROR: a null replicate failed:"
+  cat null/replicates.log
+  exit 1
+fi
 nulls=()
-for k in $(seq 1 "$replicates"); do nulls+=("null/$k/net.1.eda"); done
+for k in $(seq 1 "$replicates"); do
+  nulls+=("null/$k/net.1.eda")
+  echo "  replicate $k: $(wc -l < "null/$k/net.sif") pairs (all chance)"
+done
 "$python" "$scripts/calibrate.py" network.sif network.1.eda calibration.tsv \
   calibration_summary.txt "${nulls[@]}" | sed 's/^/  /'
 
@@ -109,11 +124,12 @@ LIST
 shown=15
 pairs=$(wc -l < network.sif)
 printf '\nSignificant pairs: %s, ranked by FDR (first %s shown)\n' "$pairs" "$shown"
-cat <<'MEANING'
-  FDR      share of pairs at least this strong expected by chance: the same
-           programs on networks of the same shape with the promoters moved
-           over the nodes at random (few replicates here: no FDR below
-           1 / ((replicates + 1) x rank); the workflow runs more)
+cat <<MEANING
+  FDR      expected share of chance pairs among the pairs at least this strong,
+           from the same programs on networks of the same shape with the
+           promoters moved over the nodes at random; with $replicates replicates
+           no FDR is below 1 / ($((replicates + 1)) x the pairs at least as strong)
+           (the workflow runs 10 or more)
   score    mutual information of the pair across interactions
   robust   jack-knife trials (of 10) in which the pair stayed significant
   z-score  against re-paired networks that keep only the degrees; with
@@ -133,7 +149,6 @@ awk -F'\t' -v shown="$shown" '
     printf "  %-56s %-9s %-11s %-7s %s\n", pair, $1, mi[$3], $4, $5
   }' network.1.eda ranked.tmp
 rm -f ranked.tmp
-sed 's/^/  /' calibration_summary.txt
 
 motifs=$(($(wc -l < known_motifs.tsv) - 1))
 matched=$(awk -F'\t' 'NR > 1 && $3 != ""' known_motifs.tsv | wc -l)
