@@ -3,10 +3,10 @@
 the gene's strand (reverse complement for '-'), clipped at the contig's ends.
 The sequence is named as the network names the gene (first of the configured
 attributes, version suffix dropped on request, mapped through the alias
-table). Lines of the gene feature types that share a name on one contig and
-strand are one gene spanning them all (a GTF without gene lines gives genes
-from its transcripts). Genes without a name, on an unknown contig, or named
-like a gene elsewhere are left out and counted; an annotation that gives
+table). Transcript or exon lines that share a name on one contig and strand
+are one gene spanning them all (a GTF without gene lines gives genes from its
+transcripts). Genes without a name, on an unknown contig, or named like an
+earlier gene are left out and counted; an annotation that gives
 (nearly) no promoter stops the step with what was seen."""
 import os
 import re
@@ -145,8 +145,13 @@ def read_genes(path, settings, counts, notes):
                 counts["genes without a strand (read as +)"] += 1
                 strand = "+"
             if name in genes:
+                # A gene line is a whole gene: its name again is another gene
+                # (Y_RNA, U6 have hundreds), left out. Transcript or exon lines
+                # of one name on one contig and strand are parts of one gene.
                 gene = genes[name]
-                if gene[0] == fields[0] and gene[1] == strand:
+                if fields[2].endswith("gene"):
+                    counts["genes named like an earlier gene"] += 1
+                elif gene[0] == fields[0] and gene[1] == strand:
                     gene[2], gene[3] = min(gene[2], start), max(gene[3], end)
                 else:
                     counts["genes named like a gene on another contig or strand"] += 1
