@@ -191,7 +191,7 @@ GOOD_INPUTS = [
                       "mitab": "interactions.mitab", "interactions.mitab_name": "gene name"},
      "mitab_gene_name", ALL_GENES,
      {"promoters": ["4 promoters written", "gene, ncRNA_gene, pseudogene",
-                    "genes without a usable name: 1", "genes named like an earlier gene: 1"]}),
+                    "genes without a usable name: 2", "genes named like an earlier gene: 1"]}),
     ("gencode", {"genome": "genome.fa", "annotation": "genes_gencode.gtf",
                  "promoters.name_attributes": "gene_id", "promoters.strip_version": "yes",
                  "biogrid": "interactions.biogrid.tab3"}, "biogrid", ALL_GENES, {}),

@@ -51,6 +51,8 @@ def attributes(text):
     is neither (a GTF field that lost its quotes and semicolons)."""
     found = {}
     text = text.strip()
+    if text in ("", "."):
+        return found
     if GFF3_START.match(text):
         for item in text.split(";"):
             if not item.strip():
