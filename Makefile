@@ -60,7 +60,9 @@ package-check: package
 	packaging/check-package.sh $(BUILD)/tavrin_$(VERSION)_amd64.deb
 
 # Micro benchmarks (Google Benchmark), then every program on generated scale
-# inputs (scripts/bench.sh: wall time, peak memory, md5 of the outputs).
+# inputs (scripts/bench.sh: wall and CPU time on one thread and on all cores,
+# on a quiet machine and beside two busy competitors it starts and stops,
+# peak memory, md5 of the outputs).
 bench: build
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=ON
 	cmake --build build-bench -j $(JOBS) --target benchmarks

@@ -3,6 +3,7 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <atomic>
 #include <sstream>
 #include <string>
 
@@ -81,7 +82,8 @@ struct TrialResults {
 
 TrialResults runTrials(const std::vector<GeneRecord>& genes, int n, TrialDraws& draws,
                        const std::vector<PairRecord>& records, int shuffles,
-                       const std::function<void()>& alongside) {
+                       const std::function<void()>& alongside,
+                       const std::atomic<uint8_t>* unused = nullptr) {
   const auto trials = static_cast<int>(draws.streams.size());
   TrialResults results;
   results.records.resize(static_cast<size_t>(trials));
@@ -105,6 +107,7 @@ TrialResults runTrials(const std::vector<GeneRecord>& genes, int n, TrialDraws& 
       PermutationParams params;
       params.shuffles = shuffles;
       params.slot = task;
+      params.droppedElsewhere = unused;
       permutationTest(own, n, results.records[t], params, console, &draws.streams[t]);
       results.text[t] = console.str();
     }
@@ -179,14 +182,18 @@ void significanceAndRobustness(std::vector<GeneRecord>& genes, int n,
   // one thread: eleven long tasks and no wait between networks. The trials
   // take every pair the test starts with; those the test drops are set back
   // below.
+  // A pair the test drops is dropped by the trials too, whenever they see it
+  // (its trial statistics are set back below either way).
+  std::vector<std::atomic<uint8_t>> droppedByTest(pairs.size());
   PermutationParams test;
   test.shuffles = params.shuffles;
   test.verbose = true;
+  test.dropsInto = droppedByTest.data();
   std::vector<uint8_t> inTrials(pairs.size(), 0);
   for (size_t i = 0; i < pairs.size(); ++i) inTrials[i] = pairs[i].removed ? 0 : 1;
-  const TrialResults results =
-      runTrials(genes, n, draws, trialRecords(pairs, inTrials), params.shuffles,
-                [&] { permutationTest(genes, n, pairs, test, out, &testStream); });
+  const TrialResults results = runTrials(
+      genes, n, draws, trialRecords(pairs, inTrials), params.shuffles,
+      [&] { permutationTest(genes, n, pairs, test, out, &testStream); }, droppedByTest.data());
   // Every pair takes its trial slots before `between` may reorder the pairs.
   takeTrialSlots(pairs, results);
   between();

@@ -169,9 +169,16 @@ struct PermutationRun::State {
   }
 
   // A pair leaves the running at the exceedance that puts it over the cut-off.
+  // A pair another test has dropped leaves too: its statistics here will be
+  // set back by the caller.
   void prune() {
     std::erase_if(running, [&](size_t i) {
-      return pairs[i].slots[static_cast<size_t>(params.slot)].pValue > allowed;
+      if (pairs[i].slots[static_cast<size_t>(params.slot)].pValue > allowed) {
+        if (params.dropsInto != nullptr) params.dropsInto[i].store(1, std::memory_order_relaxed);
+        return true;
+      }
+      return params.droppedElsewhere != nullptr &&
+             params.droppedElsewhere[i].load(std::memory_order_relaxed) != 0;
     });
   }
 

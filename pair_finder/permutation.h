@@ -4,6 +4,8 @@
 // reaches its score.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <ostream>
 #include <vector>
@@ -30,6 +32,12 @@ struct PermutationParams {
   double cutoff = 0.0;
   bool verbose = false;
   ScoringPath path = ScoringPath::Fast;
+  // Per pair index, optional: where this test marks each pair it drops from
+  // the running, and the pairs another test (running at the same time) has
+  // dropped, which this one may then drop too because their statistics here
+  // will not be used. Either may be set at any time by another thread.
+  std::atomic<uint8_t>* dropsInto = nullptr;
+  const std::atomic<uint8_t>* droppedElsewhere = nullptr;
 };
 
 // The same with the parameters in one place. A fast test given `stream`

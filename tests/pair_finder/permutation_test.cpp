@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <omp.h>
 
+#include <atomic>
 #include <cmath>
 #include <random>
 #include <sstream>
@@ -162,6 +163,52 @@ TEST(PermutationTest, FastPathsMatchThePlainSequenceOnRandomNetworks) {
     }
   }
   omp_set_num_threads(threads);
+}
+
+// A test marks the pairs it drops; a test told that another dropped a pair
+// drops it too, and the other pairs' statistics stay those of a test alone.
+TEST(PermutationTest, PairsDroppedElsewhereLeaveWithoutTouchingTheOthers) {
+  std::mt19937 rng(41);
+  int marked = 0;
+  for (int round = 0; round < 12; ++round) {
+    Network net = randomNetwork(rng, 20 + round, 50 + 4 * round, 4, 0.3);
+    if (net.training.empty()) continue;
+    PairList list = listFor(net, 12);
+    PermutationParams params;
+    params.shuffles = 40;
+    std::vector<PairRecord> alone = list.pairs;
+    std::vector<std::atomic<uint8_t>> dropped(alone.size());
+    params.dropsInto = dropped.data();
+    std::ostringstream out;
+    RandomStream first(0);
+    permutationTest(net.genes, net.n(), alone, params, out, &first);
+    for (size_t i = 0; i < alone.size(); ++i) {
+      if (dropped[i].load() == 0) continue;
+      ++marked;
+      EXPECT_GT(alone[i].slots[0].pValue, 0.0) << "only pairs that left are marked";
+    }
+
+    std::vector<PairRecord> told = list.pairs;
+    std::vector<std::atomic<uint8_t>> elsewhere(told.size());
+    for (size_t i = 1; i < told.size(); i += 2) elsewhere[i].store(1);
+    params.dropsInto = nullptr;
+    params.droppedElsewhere = elsewhere.data();
+    RandomStream second(0);
+    permutationTest(net.genes, net.n(), told, params, out, &second);
+    for (size_t i = 0; i < told.size(); i += 2) {
+      const SlotStats& a = alone[i].slots[0];
+      const SlotStats& b = told[i].slots[0];
+      EXPECT_EQ(a.pValue, b.pValue) << round << " " << i;
+      EXPECT_EQ(a.mean, b.mean) << round << " " << i;
+      EXPECT_EQ(a.meanSquare, b.meanSquare) << round << " " << i;
+    }
+    for (size_t i = 1; i < told.size(); i += 2) {
+      if (!told[i].removed) {
+        EXPECT_EQ(told[i].slots[0].mean, 0.0) << "left before any network";
+      }
+    }
+  }
+  EXPECT_GT(marked, 10);
 }
 
 // Joint counts of many pairs at once from per-gene masks, on a plain list
