@@ -184,7 +184,13 @@ EOF
   echo "== own SLURM cluster: node $node ($hardware)"
 fi
 
-SNAKEMAKE=(snakemake -s "$ROOT/workflow/Snakefile" --config "bin=$BIN" "replicates=$REPLICATES")
+# Both runs read one copy of the example data, so that a checkout changing
+# underneath cannot make them differ.
+mkdir -p "$WORK/data/workflow/config"
+cp -rp "$ROOT/examples" "$WORK/data/examples"
+cp -p "$ROOT/workflow/config/datasets.tsv" "$WORK/data/workflow/config/datasets.tsv"
+SNAKEMAKE=(snakemake -s "$ROOT/workflow/Snakefile"
+  --config "bin=$BIN" "replicates=$REPLICATES" "datasets=$WORK/data/workflow/config/datasets.tsv")
 
 echo "== local run ($CORES cores, $REPLICATES replicates)"
 started=$SECONDS
@@ -220,6 +226,36 @@ for id in "${job_ids[@]}"; do
   fi
 done
 
+# The profile's status polling: from a job's end in the controller's log to
+# Snakemake's "Finished job" a few seconds, not Snakemake's default 33.
+polling=""
+if [ "$OWN_CLUSTER" = 1 ]; then
+  polling=$(python3 - "$WORK/slurm.out" "$CLUSTER/slurmctld.log" <<'EOF'
+import datetime, re, sys
+stamp, slurm_job, finished, ended = None, {}, {}, {}
+for line in open(sys.argv[1]):
+    found = re.match(r"\[(\w{3} \w{3} +\d+ \d\d:\d\d:\d\d \d{4})\]$", line.strip())
+    if found:
+        stamp = datetime.datetime.strptime(found.group(1), "%a %b %d %H:%M:%S %Y")
+    found = re.match(r"Job (\d+) has been submitted with SLURM jobid (\d+)", line)
+    if found:
+        slurm_job[found.group(1)] = found.group(2)
+    found = re.match(r"Finished job (\d+)\.", line)
+    if found:
+        finished[found.group(1)] = stamp
+for line in open(sys.argv[2]):
+    found = re.match(r"\[([0-9-]+T[0-9:.]+)\] _job_complete: JobId=(\d+) done", line)
+    if found:
+        ended[found.group(2)] = datetime.datetime.fromisoformat(found.group(1))
+delays = [(finished[job] - ended[id]).total_seconds() for job, id in slurm_job.items()
+          if job in finished and id in ended]
+print("{:.0f}".format(max(delays)) if delays and len(delays) == len(slurm_job) else "")
+EOF
+  )
+  [ -n "$polling" ] || fail "could not pair the jobs' ends in the controller's log with Snakemake's"
+  [ "$polling" -le 15 ] || fail "Snakemake saw a job finished $polling s after its end (the profile's polling)"
+fi
+
 # The same files with the same bytes (logs and benchmarks hold times and hosts).
 if ! diff -r --exclude=.snakemake --exclude=logs --exclude=benchmarks "$WORK/local" "$WORK/slurm" \
   >"$WORK/diff.txt" 2>&1; then
@@ -230,5 +266,6 @@ files=$(cd "$WORK/local" && find . -path ./.snakemake -prune -o -path ./logs -pr
   -o -path ./benchmarks -prune -o -type f -print | wc -l)
 [ "$files" -gt 0 ] || fail "the runs wrote no file"
 
-printf 'ok: %d jobs through sbatch, %d files identical; local run %d s, SLURM run %d s\n' \
-  "$cluster_jobs" "$files" "$local_seconds" "$slurm_seconds"
+printf 'ok: %d jobs through sbatch, %d files identical; local run %d s, SLURM run %d s%s\n' \
+  "$cluster_jobs" "$files" "$local_seconds" "$slurm_seconds" \
+  "${polling:+; each job seen finished within $polling s of its end}"
