@@ -227,41 +227,50 @@ void assessSeedSignificance(const std::vector<SequenceRecord>& records,
     pair.pValue = 0.0;
   }
 
-  // Each network is drawn, made from the one before, scored and tallied.
-  // Threads take networks in turn (thread t the networks t, t + T, ...) and
-  // run each through all four steps in one go: drawing (from a copy of the
-  // generator) and scoring run side by side, while making a network waits
-  // for the one before and tallying waits for the tally before, so the
-  // networks are made in order and the p-values grow in network order. A
-  // progress line follows networks 1, 1001, 2001, ...; the pairs still
-  // scored may drop there, so scoring the networks after it waits for it.
-  // A thread that waits sleeps (no spinning): one parallel region for the
-  // whole test.
+  // Networks go in blocks that end at a progress line (after networks 1,
+  // 1001, 2001, ...), where the pairs still scored may drop. Threads take
+  // the blocks in turn (thread t the blocks t, t + T, ...) and run each
+  // through four steps in one go: drawing its reorderings (from copies of
+  // the generator) and scoring its networks run side by side with other
+  // threads' blocks, while making its networks waits for the block before
+  // and tallying waits for the tally before, so the networks are made in
+  // order and the p-values grow in network order. A block's first scoring
+  // waits for the progress line before it. A thread that waits sleeps (no
+  // spinning), and a thread that is not running holds up the others at most
+  // once a block: one parallel region for the whole test.
   constexpr int kBitPairs = 1024;
+  constexpr int64_t kBlock = 64;
   constexpr int64_t kProgressEvery = 1000;
   const ShuffleModuli moduli = shuffleModuli(edges);
   const uint64_t drawsPerShuffle = edges > 1 ? static_cast<uint64_t>(edges - 1) : 0;
-  // The cut after network j (0-based) when j % kProgressEvery == 0; the
-  // networks after it belong to the next segment.
-  auto segmentOf = [](int64_t j) { return j == 0 ? int64_t{0} : (j - 1) / kProgressEvery + 1; };
+  std::vector<int64_t> starts;  // first network of each block, then the end
+  for (int64_t k = 0; k < shuffles;) {
+    starts.push_back(k);
+    const int64_t progress = (k + kProgressEvery - 1) / kProgressEvery * kProgressEvery;
+    k += std::min({kBlock, shuffles - k, progress - k + 1});
+  }
+  const auto blocks = static_cast<int64_t>(starts.size());
+  starts.push_back(shuffles);
+  // The progress lines passed before block r: the pairs its scoring needs.
+  std::vector<int64_t> linesBefore(static_cast<size_t>(blocks), 0);
+  for (int64_t r = 1; r < blocks; ++r) {
+    const int64_t last = starts[static_cast<size_t>(r)] - 1;  // last network of block r - 1
+    linesBefore[static_cast<size_t>(r)] =
+        linesBefore[static_cast<size_t>(r - 1)] + (last % kProgressEvery == 0 ? 1 : 0);
+  }
   int remaining = queueLength;
   QueueBits bits;
   if (remaining <= kBitPairs) bits = queueBits(presence, queue, remaining, n);
-  std::atomic<int64_t> made{0};      // networks made
-  std::atomic<int64_t> tallied{0};   // networks tallied
-  std::atomic<int64_t> segments{0};  // segments whose pairs are known (cut done)
-  // Network j is made in lists[j % (2 T)]: the list two rounds back is no
-  // longer read when a thread makes its next network.
-  std::vector<std::vector<InteractionPair>> lists;
+  std::atomic<int64_t> made{0};     // blocks whose networks are made
+  std::atomic<int64_t> tallied{0};  // blocks tallied
+  std::atomic<int64_t> lines{0};    // progress lines printed
+  std::vector<InteractionPair> chain = permutation;  // the last network made
 #pragma omp parallel
   {
-#pragma omp single
-    lists.resize(2 * static_cast<size_t>(omp_get_num_threads()));
-    // The implicit barrier of single: every thread sees the ring.
-    const auto threads = static_cast<int64_t>(lists.size() / 2);
-    const auto ring = static_cast<int64_t>(lists.size());
+    const int64_t threads = omp_get_num_threads();
     const int64_t self = omp_get_thread_num();
-    std::vector<int32_t> order;
+    std::vector<std::vector<int32_t>> orders(static_cast<size_t>(kBlock));
+    std::vector<std::vector<InteractionPair>> lists(static_cast<size_t>(kBlock));
     std::vector<uint8_t> hits;
     std::vector<int64_t> both;
     Observations own;
@@ -272,54 +281,70 @@ void assessSeedSignificance(const std::vector<SequenceRecord>& records,
       counter.store(value);
       counter.notify_all();
     };
-    for (int64_t j = self; j < shuffles; j += threads) {
-      RandomStream stream(static_cast<uint64_t>(j) * drawsPerShuffle);
-      drawShuffleOrder(stream, moduli, edges, order);
-      waitFor(made, j);
-      const std::vector<InteractionPair>& before =
-          j == 0 ? permutation : lists[static_cast<size_t>((j - 1) % ring)];
-      std::vector<InteractionPair>& list = lists[static_cast<size_t>(j % ring)];
-      applyShuffleOrderTo(order, before, list, edges);
-      advance(made, j + 1);
+    for (int64_t r = self; r < blocks; r += threads) {
+      const int64_t first = starts[static_cast<size_t>(r)];
+      const int64_t size = starts[static_cast<size_t>(r) + 1] - first;
+      for (int64_t b = 0; b < size; ++b) {
+        RandomStream stream(static_cast<uint64_t>(first + b) * drawsPerShuffle);
+        drawShuffleOrder(stream, moduli, edges, orders[static_cast<size_t>(b)]);
+      }
+      waitFor(made, r);
+      for (int64_t b = 0; b < size; ++b) {
+        const std::vector<InteractionPair>& before =
+            b == 0 ? chain : lists[static_cast<size_t>(b - 1)];
+        applyShuffleOrderTo(orders[static_cast<size_t>(b)], before, lists[static_cast<size_t>(b)],
+                            edges);
+      }
+      chain = lists[static_cast<size_t>(size - 1)];
+      advance(made, r + 1);
 
-      waitFor(segments, segmentOf(j));
-      // The pairs scored stay fixed until the tally of this segment's end,
-      // which waits for this network's tally.
+      // The pairs scored stay fixed until the next progress line, which
+      // comes after this block's tally.
+      waitFor(lines, linesBefore[static_cast<size_t>(r)]);
       const int scored = remaining;
-      hits.assign(static_cast<size_t>(scored), 0);
-      if (scored <= kBitPairs) {
-        both.assign(static_cast<size_t>(bits.words) * 64, 0);
-        countQueueOnEdges(bits, list, edges, both.data());
-        for (int i = 0; i < scored; ++i) {
-          const MotifPair& pair = queue[static_cast<size_t>(i)];
-          const double x = mutualInformation(countsFromMargins(
-              total, sides[static_cast<size_t>(pair.first)].weight,
-              sides[static_cast<size_t>(pair.second)].weight, both[static_cast<size_t>(i)]));
-          hits[static_cast<size_t>(i)] = x >= pair.observed;
-        }
-      } else {
-        if (own.offsets.empty()) own = observations;
-        refillObservations(list, edges, own);
-        for (int i = 0; i < scored; ++i) {
-          const MotifPair& pair = queue[static_cast<size_t>(i)];
-          hits[static_cast<size_t>(i)] = score(pair, own.partners) >= pair.observed;
+      hits.assign(static_cast<size_t>(size * scored), 0);
+      for (int64_t b = 0; b < size; ++b) {
+        const std::vector<InteractionPair>& list = lists[static_cast<size_t>(b)];
+        uint8_t* hit = hits.data() + b * scored;
+        if (scored <= kBitPairs) {
+          both.assign(static_cast<size_t>(bits.words) * 64, 0);
+          countQueueOnEdges(bits, list, edges, both.data());
+          for (int i = 0; i < scored; ++i) {
+            const MotifPair& pair = queue[static_cast<size_t>(i)];
+            const double x = mutualInformation(countsFromMargins(
+                total, sides[static_cast<size_t>(pair.first)].weight,
+                sides[static_cast<size_t>(pair.second)].weight, both[static_cast<size_t>(i)]));
+            hit[i] = x >= pair.observed;
+          }
+        } else {
+          if (own.offsets.empty()) own = observations;
+          refillObservations(list, edges, own);
+          for (int i = 0; i < scored; ++i) {
+            const MotifPair& pair = queue[static_cast<size_t>(i)];
+            hit[i] = score(pair, own.partners) >= pair.observed;
+          }
         }
       }
 
-      waitFor(tallied, j);
+      waitFor(tallied, r);
       for (int i = 0; i < scored; ++i) {
-        if (hits[static_cast<size_t>(i)] != 0)
-          queue[static_cast<size_t>(i)].pValue += 1.0 / static_cast<double>(shuffles);
+        MotifPair& pair = queue[static_cast<size_t>(i)];
+        for (int64_t b = 0; b < size; ++b) {
+          if (hits[static_cast<size_t>(b * scored + i)] != 0)
+            pair.pValue += 1.0 / static_cast<double>(shuffles);
+        }
       }
-      if (j % kProgressEvery == 0) {
+      const int64_t k = first + size;  // networks done
+      if ((k - 1) % kProgressEvery == 0) {
         const int64_t reach = static_cast<int64_t>(cutSeedList(queue, remaining, cont)) + cont;
         const int before = remaining;
         remaining = static_cast<int>(std::min<int64_t>(remaining, reach));
-        if (remaining != before && remaining <= kBitPairs) bits = queueBits(presence, queue, remaining, n);
-        line(out, "Permutation no. ", j + 1, " completed... ", remaining, " motif pairs remain...");
-        advance(segments, segmentOf(j) + 1);
+        if (remaining != before && remaining <= kBitPairs)
+          bits = queueBits(presence, queue, remaining, n);
+        line(out, "Permutation no. ", k, " completed... ", remaining, " motif pairs remain...");
+        advance(lines, lines.load() + 1);
       }
-      advance(tallied, j + 1);
+      advance(tallied, r + 1);
     }
   }
   skipRandom(static_cast<uint64_t>(shuffles) * drawsPerShuffle);
