@@ -5,7 +5,8 @@
 #      labels permuted) -> an FDR for every pair
 #   -> Simvale (motifs vs known insect matrices) -> VantorN (conservation).
 # Usage: scripts/demo.sh [build-dir] [output-dir]
-# DEMO_REPLICATES (default 3) sets the number of null replicates.
+# DEMO_REPLICATES (default 3) sets the number of null replicates; DEMO_EXAMPLES
+# another folder of the same files (the tests use a cut-down copy).
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -14,7 +15,7 @@ case "$build" in /*) ;; *) build="$root/$build" ;; esac
 bin="$build/bin"
 out="${2:-$root/demo-out}"
 case "$out" in /*) ;; *) out="$root/$out" ;; esac
-ex="$root/examples"
+ex="${DEMO_EXAMPLES:-$root/examples}"
 scripts="$root/workflow/scripts"
 python="${PYTHON:-python3}"
 replicates="${DEMO_REPLICATES:-3}"
