@@ -115,8 +115,9 @@ int readIntegerOption(std::string_view text, int32_t& destination) {
   return consumed;
 }
 
-int parseCommandLine(const OptionTable& table, std::string_view commandLine,
-                     OptionValues& values) {
+namespace {
+
+void setDefaults(const OptionTable& table, OptionValues& values) {
   const size_t n = table.entries.size();
   values.text.assign(n, std::string());
   values.integer.assign(n, 0);
@@ -124,6 +125,35 @@ int parseCommandLine(const OptionTable& table, std::string_view commandLine,
     values.text[i] = table.entries[i].textDefault;
     values.integer[i] = table.entries[i].integerDefault;
   }
+}
+
+// Stores one option's value; 0 when it is longer than the option takes.
+int storeValue(const OptionTable& table, int index, std::string value, OptionValues& values) {
+  const OptionEntry& option = table.entries[static_cast<size_t>(index)];
+  if (option.kind == OptionKind::Integer) {
+    if (value.size() > static_cast<size_t>(kMaxIntegerToken)) return 0;
+    values.integer[static_cast<size_t>(index)] = parseLeadingInteger(value);
+  } else {
+    // A truncated path would silently name another file: refuse instead.
+    if (value.size() > static_cast<size_t>(option.capacity)) return 0;
+    values.text[static_cast<size_t>(index)] = std::move(value);
+  }
+  return 1;
+}
+
+int requiredOptionsGiven(const OptionTable& table, const OptionValues& values) {
+  for (size_t i = 0; i < table.entries.size(); ++i) {
+    const OptionEntry& option = table.entries[i];
+    if (option.required && option.kind == OptionKind::Text && values.text[i].empty()) return 0;
+  }
+  return 1;
+}
+
+}  // namespace
+
+int parseCommandLine(const OptionTable& table, std::string_view commandLine,
+                     OptionValues& values) {
+  setDefaults(table, values);
   if (commandLine.size() > static_cast<size_t>(kCommandLineCapacity)) return 0;
   size_t pos = 0;
   while (pos < commandLine.size()) {
@@ -133,39 +163,21 @@ int parseCommandLine(const OptionTable& table, std::string_view commandLine,
       int index = matchOption(table, commandLine.substr(pos), &keyLength);
       if (index < 0) return 0;
       pos += static_cast<size_t>(keyLength);
-      const OptionEntry& option = table.entries[static_cast<size_t>(index)];
       std::string value;
       int consumed = readTextOption(commandLine.substr(pos), value);
-      if (option.kind == OptionKind::Integer) {
-        if (value.size() > static_cast<size_t>(kMaxIntegerToken)) return 0;
-        values.integer[static_cast<size_t>(index)] = parseLeadingInteger(value);
-      } else {
-        // A truncated path would silently name another file: refuse instead.
-        if (value.size() > static_cast<size_t>(option.capacity)) return 0;
-        values.text[static_cast<size_t>(index)] = value;
-      }
+      if (!storeValue(table, index, std::move(value), values)) return 0;
       pos += static_cast<size_t>(consumed);
     } else if (c != ' ') {
       return 0;
     }
     ++pos;
   }
-  for (size_t i = 0; i < n; ++i) {
-    const OptionEntry& option = table.entries[i];
-    if (option.required && option.kind == OptionKind::Text && values.text[i].empty()) return 0;
-  }
-  return 1;
+  return requiredOptionsGiven(table, values);
 }
 
 int parseArgumentList(const OptionTable& table, int argc, const char* const* argv,
                       OptionValues& values) {
-  const size_t n = table.entries.size();
-  values.text.assign(n, std::string());
-  values.integer.assign(n, 0);
-  for (size_t i = 0; i < n; ++i) {
-    values.text[i] = table.entries[i].textDefault;
-    values.integer[i] = table.entries[i].integerDefault;
-  }
+  setDefaults(table, values);
   if (joinArguments(argc, argv).size() > static_cast<size_t>(kCommandLineCapacity)) return 0;
   for (int i = 1; i < argc; ++i) {
     const std::string key = std::string(argv[i]) + ' ';
@@ -178,20 +190,9 @@ int parseArgumentList(const OptionTable& table, int argc, const char* const* arg
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
       value = value.substr(1, value.size() - 2);
     }
-    const OptionEntry& option = table.entries[static_cast<size_t>(index)];
-    if (option.kind == OptionKind::Integer) {
-      if (value.size() > static_cast<size_t>(kMaxIntegerToken)) return 0;
-      values.integer[static_cast<size_t>(index)] = parseLeadingInteger(value);
-    } else {
-      if (value.size() > static_cast<size_t>(option.capacity)) return 0;
-      values.text[static_cast<size_t>(index)] = std::move(value);
-    }
+    if (!storeValue(table, index, std::move(value), values)) return 0;
   }
-  for (size_t i = 0; i < n; ++i) {
-    const OptionEntry& option = table.entries[i];
-    if (option.required && option.kind == OptionKind::Text && values.text[i].empty()) return 0;
-  }
-  return 1;
+  return requiredOptionsGiven(table, values);
 }
 
 std::string echoArguments(int argc, const char* const* argv) {
