@@ -5,7 +5,7 @@
 #      labels permuted) -> an FDR for every pair
 #   -> Simvale (motifs vs known insect matrices) -> VantorN (conservation).
 # Usage: scripts/demo.sh [build-dir] [output-dir]
-# DEMO_REPLICATES (default 3) sets the number of null replicates; DEMO_EXAMPLES
+# DEMO_REPLICATES (default 2) sets the number of null replicates; DEMO_EXAMPLES
 # another folder of the same files (the tests use a cut-down copy).
 set -euo pipefail
 
@@ -18,7 +18,7 @@ case "$out" in /*) ;; *) out="$root/$out" ;; esac
 ex="${DEMO_EXAMPLES:-$root/examples}"
 scripts="$root/workflow/scripts"
 python="${PYTHON:-python3}"
-replicates="${DEMO_REPLICATES:-3}"
+replicates="${DEMO_REPLICATES:-2}"
 
 for p in Tavrin-N Tavrin Simvale VantorN Tavrin-report; do
   if [ ! -x "$bin/$p" ]; then
@@ -69,7 +69,8 @@ seq 1 "$replicates" | xargs -P "$(nproc 2>/dev/null || echo 2)" -I{} \
   bash -c 'set -euo pipefail; null_replicate {}' > null/replicates.log 2>&1 &
 nulls_pid=$!
 trap 'kill "$nulls_pid" 2>/dev/null || true' EXIT
-# The real run shares the cores with the replicates: one thread unless set.
+# The real run shares the cores with the replicates: one thread unless set
+# (more threads than cores cost more than they give).
 export OMP_NUM_THREADS="${OMP_NUM_THREADS:-1}"
 
 stage "1/6 Tavrin-N: nucleotide motif pairs across interactions"
