@@ -93,22 +93,30 @@ def tavrin_n(out, rnd, scale):
         seqs[u] = plant(seqs[u], "TGACTCA" if rnd.random() < 0.5 else revcomp("TGACTCA"), rnd)
         seqs[v] = plant(seqs[v], "CACGTG", rnd)
     write_fasta(os.path.join(out, "promoters.fa"), zip(names, seqs))
+    write_interactions(out, names, pairs)
+
+
+def write_interactions(out, names, pairs):
     with open(os.path.join(out, "interactions.tab"), "w") as f:
         for u, v in pairs:
             f.write("%s\t%s\n" % (names[u], names[v]))
+
+
+def protein_network(out, rnd, scale, prefix):
+    """Genes of 60 random residues on a heavy-tailed network at the scale of a
+    real run: (gene names, edges, element count)."""
+    genes = int(12583 * scale)
+    names = [prefix + "%05d" % i for i in range(genes)]
+    write_fasta(os.path.join(out, "genes.fa"),
+                ((n, "".join(rnd.choice(RESIDUES) for _ in range(60))) for n in names))
+    pairs = heavy_tailed_network(rnd, genes, int(30000 * scale))
+    write_interactions(out, names, pairs)
+    return names, pairs, int(2082 * scale)
 
 
 def tavrin(out, rnd, scale):
-    genes = int(12583 * scale)
-    edges = int(30000 * scale)
-    elements = int(2082 * scale)
-    names = ["P%05d" % i for i in range(genes)]
-    write_fasta(os.path.join(out, "genes.fa"),
-                ((n, "".join(rnd.choice(RESIDUES) for _ in range(60))) for n in names))
-    pairs = heavy_tailed_network(rnd, genes, edges)
-    with open(os.path.join(out, "interactions.tab"), "w") as f:
-        for u, v in pairs:
-            f.write("%s\t%s\n" % (names[u], names[v]))
+    names, pairs, elements = protein_network(out, rnd, scale, "P")
+    genes = len(names)
     # Domains (PFnnnnn) and protein motifs (~...): popular ones on many genes,
     # most on a handful (a heavy tail).
     element_names = []
@@ -132,16 +140,8 @@ def tavrin(out, rnd, scale):
 
 
 def tavrin_real(out, rnd, scale):
-    genes = int(12583 * scale)
-    edges = int(30000 * scale)
-    elements = int(2082 * scale)
-    names = ["R%05d" % i for i in range(genes)]
-    write_fasta(os.path.join(out, "genes.fa"),
-                ((n, "".join(rnd.choice(RESIDUES) for _ in range(60))) for n in names))
-    pairs = heavy_tailed_network(rnd, genes, edges)
-    with open(os.path.join(out, "interactions.tab"), "w") as f:
-        for u, v in pairs:
-            f.write("%s\t%s\n" % (names[u], names[v]))
+    names, pairs, elements = protein_network(out, rnd, scale, "R")
+    genes = len(names)
     element_names = [("~" + random_motif(rnd, RESIDUES, 5, 0.0)) if e % 5 == 4 else "PF%05d" % e
                      for e in range(elements)]
     # Popularity falls off steeply: a few families on hundreds of genes, most
