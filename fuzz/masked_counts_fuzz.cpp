@@ -1,6 +1,6 @@
 // Fuzz target: the joint counts of many element pairs at once from per-gene
-// masks (on a plain and on a tagged list) against counting interaction by
-// interaction. The input gives the genes' element sets, the pairs and the
+// masks (on a plain and on a tagged list, and through the bit-sliced
+// counter) against counting interaction by interaction. The input gives the genes' element sets, the pairs and the
 // interactions, one byte each.
 #include <sstream>
 #include <utility>
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;
   const int genes = data[0] % 64 + 1;
   const int elements = data[1] % 16 + 1;
-  const int pairCount = data[2] % tav::kMaskedPairs + 1;
+  const int pairCount = data[2] % 200 + 1;
   size_t at = 3;
   auto next = [&]() -> int { return at < size ? data[at++] : 0; };
   std::vector<tav::GeneRecord> table(static_cast<size_t>(genes));
@@ -40,17 +40,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int count = tav::buildTrainingSet(table, genes, list, ignored);
 
   const tav::PairMasks masks = tav::pairMasks(table, genes, pairs);
-  int64_t masked[tav::kMaskedPairs] = {};
-  int64_t tagged[tav::kMaskedPairs] = {};
-  tav::maskedCrossCounts(masks, list, count, masked);
+  std::vector<int64_t> masked(static_cast<size_t>(masks.pairs()), 0);
+  std::vector<int64_t> tagged(masked.size(), 0);
+  tav::maskedCrossCounts(masks, list, count, masked.data());
   tav::tagCarriers(masks, list, count);
-  tav::taggedCrossCounts(masks, list, count, tagged);
+  tav::taggedCrossCounts(masks, list, count, tagged.data());
+  tav::MaskedCounter counter;
+  counter.reset(masks);
+  for (int i = 0; i < count; ++i) counter.addTagged(list[static_cast<size_t>(i)]);
+  const std::vector<int64_t> counted = counter.counts();
   tav::clearTags(list, count);
   for (size_t i = 0; i < pairs.size(); ++i) {
     const tav::PairCounts plain =
         tav::countPair(table, list, count, pairs[i].first, pairs[i].second);
     FUZZ_CHECK(masked[i] == plain.both);
     FUZZ_CHECK(tagged[i] == plain.both);
+    FUZZ_CHECK(counted[i] == plain.both);
   }
   return 0;
 }

@@ -153,31 +153,37 @@ PairMasks pairMasks(const std::vector<GeneRecord>& genes, int n,
                     const std::vector<std::pair<int32_t, int32_t>>& pairs) {
   PairMasks masks;
   n = std::max(n, 0);
-  masks.genes.resize(static_cast<size_t>(n));
-  masks.anyPair.assign(static_cast<size_t>(n), 0);
   const size_t used = std::min(pairs.size(), static_cast<size_t>(kMaskedPairs));
+  const int words = std::max(1, static_cast<int>((used + 63) / 64));
+  masks.words = words;
+  masks.bits.assign(2 * static_cast<size_t>(words) * static_cast<size_t>(n), 0);
+  masks.anyPair.assign(static_cast<size_t>(n), 0);
   // The pairs each element starts and ends, so that every gene is visited
   // once per element it carries rather than once per pair (the masks are
   // made again whenever the pairs in the running change).
   int32_t limit = 0;
   for (size_t i = 0; i < used; ++i)
     limit = std::max({limit, pairs[i].first + 1, pairs[i].second + 1});
-  std::vector<uint64_t> starts(static_cast<size_t>(limit), 0);
-  std::vector<uint64_t> ends(static_cast<size_t>(limit), 0);
+  const size_t stride = 2 * static_cast<size_t>(words);
+  std::vector<uint64_t> ends(static_cast<size_t>(limit) * stride, 0);
   for (size_t i = 0; i < used; ++i) {
-    if (pairs[i].first >= 0) starts[static_cast<size_t>(pairs[i].first)] |= uint64_t{1} << i;
-    if (pairs[i].second >= 0) ends[static_cast<size_t>(pairs[i].second)] |= uint64_t{1} << i;
+    const uint64_t bit = uint64_t{1} << (i & 63);
+    if (pairs[i].first >= 0) ends[static_cast<size_t>(pairs[i].first) * stride + i / 64] |= bit;
+    if (pairs[i].second >= 0)
+      ends[static_cast<size_t>(pairs[i].second) * stride + words + i / 64] |= bit;
   }
   for (int g = 0; g < n; ++g) {
     const GeneRecord& gene = genes[static_cast<size_t>(g)];
     if (gene.excluded) continue;
-    GeneMasks& m = masks.genes[static_cast<size_t>(g)];
+    uint64_t* m = masks.bits.data() + stride * static_cast<size_t>(g);
+    uint64_t any = 0;
     for (int32_t e : gene.elements) {
       if (e < 0 || e >= limit) continue;
-      m.first |= starts[static_cast<size_t>(e)];
-      m.second |= ends[static_cast<size_t>(e)];
+      const uint64_t* from = ends.data() + static_cast<size_t>(e) * stride;
+      for (size_t w = 0; w < stride; ++w) m[w] |= from[w];
     }
-    masks.anyPair[static_cast<size_t>(g)] = (m.first | m.second) != 0 ? 1 : 0;
+    for (size_t w = 0; w < stride; ++w) any |= m[w];
+    masks.anyPair[static_cast<size_t>(g)] = any != 0 ? 1 : 0;
   }
   return masks;
 }
@@ -186,7 +192,7 @@ void maskedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair
                        int64_t* both) {
   for (int i = 0; i < count; ++i) {
     const InteractionPair& e = list[static_cast<size_t>(i)];
-    addMaskedEntry(masks.genes.data(), e.first, e.second, both);
+    addMaskedEntry(masks, e.first, e.second, both);
   }
 }
 
@@ -213,7 +219,78 @@ void clearTags(std::vector<InteractionPair>& list, int count) {
 void taggedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair>& list, int count,
                        int64_t* both) {
   for (int i = 0; i < count; ++i)
-    addTaggedEntry(masks.genes.data(), list[static_cast<size_t>(i)], both);
+    addTaggedEntry(masks, list[static_cast<size_t>(i)], both);
+}
+
+void MaskedCounter::reset(const PairMasks& masks) {
+  masks_ = &masks;
+  const auto words = static_cast<size_t>(masks.words);
+  filled_ = 0;
+  pending_.assign(kBatch * words, 0);
+  planes_.assign(4 * words, 0);
+  sixteens_.assign(static_cast<size_t>(masks.pairs()), 0);
+}
+
+namespace {
+
+// Carry-save adder: a + b + c = 2 * high + low in every bit position.
+inline void carrySave(uint64_t& high, uint64_t& low, uint64_t a, uint64_t b, uint64_t c) {
+  const uint64_t u = a ^ b;
+  high = (a & b) | (u & c);
+  low = u ^ c;
+}
+
+}  // namespace
+
+void MaskedCounter::addBatch() {
+  const int words = masks_->words;
+  for (int w = 0; w < words; ++w) {
+    const uint64_t* d = pending_.data() + w;
+    auto at = [&](int j) { return d[static_cast<size_t>(j) * static_cast<size_t>(words)]; };
+    uint64_t* plane = planes_.data() + 4 * static_cast<size_t>(w);
+    uint64_t ones = plane[0], twos = plane[1], fours = plane[2], eights = plane[3];
+    uint64_t twosA, twosB, foursA, foursB, eightsA, eightsB, sixteens;
+    carrySave(twosA, ones, ones, at(0), at(1));
+    carrySave(twosB, ones, ones, at(2), at(3));
+    carrySave(foursA, twos, twos, twosA, twosB);
+    carrySave(twosA, ones, ones, at(4), at(5));
+    carrySave(twosB, ones, ones, at(6), at(7));
+    carrySave(foursB, twos, twos, twosA, twosB);
+    carrySave(eightsA, fours, fours, foursA, foursB);
+    carrySave(twosA, ones, ones, at(8), at(9));
+    carrySave(twosB, ones, ones, at(10), at(11));
+    carrySave(foursA, twos, twos, twosA, twosB);
+    carrySave(twosA, ones, ones, at(12), at(13));
+    carrySave(twosB, ones, ones, at(14), at(15));
+    carrySave(foursB, twos, twos, twosA, twosB);
+    carrySave(eightsB, fours, fours, foursA, foursB);
+    carrySave(sixteens, eights, eights, eightsA, eightsB);
+    plane[0] = ones;
+    plane[1] = twos;
+    plane[2] = fours;
+    plane[3] = eights;
+    int64_t* carried = sixteens_.data() + 64 * static_cast<size_t>(w);
+    for (; sixteens != 0; sixteens &= sixteens - 1) ++carried[std::countr_zero(sixteens)];
+  }
+  filled_ = 0;
+}
+
+const std::vector<int64_t>& MaskedCounter::counts() {
+  const auto words = static_cast<size_t>(masks_->words);
+  counts_.resize(sixteens_.size());
+  for (size_t i = 0; i < counts_.size(); ++i) counts_[i] = 16 * sixteens_[i];
+  for (size_t w = 0; w < words; ++w) {
+    int64_t* c = counts_.data() + 64 * w;
+    for (int level = 0; level < 4; ++level) {
+      for (uint64_t bits = planes_[4 * w + static_cast<size_t>(level)]; bits != 0; bits &= bits - 1)
+        c[std::countr_zero(bits)] += int64_t{1} << level;
+    }
+    for (int j = 0; j < filled_; ++j) {
+      for (uint64_t bits = pending_[static_cast<size_t>(j) * words + w]; bits != 0; bits &= bits - 1)
+        ++c[std::countr_zero(bits)];
+    }
+  }
+  return counts_;
 }
 
 PairCounts indexCounts(const EdgeIndex& index, const std::vector<int32_t>& carriersA,

@@ -57,18 +57,18 @@ int64_t crossCount(const EdgeIndex& index, const std::vector<int32_t>& carriersA
                    const std::vector<int32_t>& carriersB, int64_t degreeB,
                    std::vector<uint8_t>& mark);
 
-// Per-gene bits of up to 64 element pairs: bit i of `first` is set when the
-// gene carries the first element of pair i, of `second` when it carries the
-// second. Few pairs are counted together in one pass over the list this way.
-struct GeneMasks {
-  uint64_t first = 0;
-  uint64_t second = 0;
-};
-inline constexpr int kMaskedPairs = 64;
+// Per-gene bits of element pairs, 64 pairs a word: bit i of a gene's first
+// words is set when the gene carries the first element of pair i, of its
+// second words when it carries the second. Many pairs are counted together
+// in one pass over the list this way.
+inline constexpr int kMaskedPairs = 1024;
 
 struct PairMasks {
-  std::vector<GeneMasks> genes;  // one per gene
+  int words = 0;                 // per side and gene
+  std::vector<uint64_t> bits;    // per gene: `words` first words, then `words` second words
   std::vector<uint8_t> anyPair;  // 1 when the gene carries an element of some pair
+  const uint64_t* gene(int32_t g) const { return bits.data() + 2 * static_cast<size_t>(words) * g; }
+  int pairs() const { return 64 * words; }  // entries of a counts array for these masks
 };
 
 // Masks of the first n genes for `pairs` (at most kMaskedPairs are used);
@@ -78,7 +78,7 @@ PairMasks pairMasks(const std::vector<GeneRecord>& genes, int n,
 
 // For every pair i of the masks, adds to both[i] what crossCount gives for
 // it over `count` entries of `list`, every entry usable (both genes below
-// the masks' size and not excluded). `both` has kMaskedPairs entries.
+// the masks' size and not excluded). `both` has masks.pairs() entries.
 void maskedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair>& list, int count,
                        int64_t* both);
 
@@ -93,19 +93,69 @@ inline int32_t untagged(int32_t node) { return node & ~kCarrierTag; }
 void tagCarriers(const PairMasks& masks, std::vector<InteractionPair>& list, int count);
 void clearTags(std::vector<InteractionPair>& list, int count);
 // Adds the observations of entry (x, y), untagged nodes, to both[].
-inline void addMaskedEntry(const GeneMasks* m, int32_t x, int32_t y, int64_t* both) {
-  uint64_t one = m[x].first & m[y].second;
-  uint64_t other = m[y].first & m[x].second;
-  for (; one != 0; one &= one - 1) ++both[std::countr_zero(one)];
-  for (; other != 0; other &= other - 1) ++both[std::countr_zero(other)];
+inline void addMaskedEntry(const PairMasks& masks, int32_t x, int32_t y, int64_t* both) {
+  const int words = masks.words;
+  const uint64_t* gx = masks.gene(x);
+  const uint64_t* gy = masks.gene(y);
+  for (int w = 0; w < words; ++w, both += 64) {
+    uint64_t one = gx[w] & gy[words + w];
+    uint64_t other = gy[w] & gx[words + w];
+    for (; one != 0; one &= one - 1) ++both[std::countr_zero(one)];
+    for (; other != 0; other &= other - 1) ++both[std::countr_zero(other)];
+  }
 }
 
 // Adds entry e of a list tagged from the masks to both[] when both its
 // nodes are tagged (only then can it hold a pair).
-inline void addTaggedEntry(const GeneMasks* m, const InteractionPair& e, int64_t* both) {
+inline void addTaggedEntry(const PairMasks& masks, const InteractionPair& e, int64_t* both) {
   if ((e.first & e.second & kCarrierTag) != 0)
-    addMaskedEntry(m, untagged(e.first), untagged(e.second), both);
+    addMaskedEntry(masks, untagged(e.first), untagged(e.second), both);
 }
+
+// The joint counts of every pair of some masks over a stream of entries.
+// Dense masks set many bits per entry, so the masks are added sixteen at a
+// time into bit-sliced counters (carry-save adders, a few word operations
+// per mask whatever its bits) rather than bit by bit. Counts are exact
+// integers, so they equal addMaskedEntry's.
+class MaskedCounter {
+ public:
+  // Starts counting from zero for `masks` (kept by reference).
+  void reset(const PairMasks& masks);
+  // Adds entry (x, y), untagged nodes.
+  void add(int32_t x, int32_t y) {
+    const int words = masks_->words;
+    const uint64_t* gx = masks_->gene(x);
+    const uint64_t* gy = masks_->gene(y);
+    uint64_t* one = pending_.data() + static_cast<size_t>(filled_) * words;
+    uint64_t* other = one + words;
+    uint64_t any = 0;
+    for (int w = 0; w < words; ++w) {
+      one[w] = gx[w] & gy[words + w];
+      other[w] = gy[w] & gx[words + w];
+      any |= one[w] | other[w];
+    }
+    if (any == 0) return;
+    filled_ += 2;
+    if (filled_ == kBatch) addBatch();
+  }
+  // Adds entry e of a list tagged from the masks when both nodes are tagged.
+  void addTagged(const InteractionPair& e) {
+    if ((e.first & e.second & kCarrierTag) != 0) add(untagged(e.first), untagged(e.second));
+  }
+  // The counts so far, masks.pairs() of them; counting may go on after.
+  const std::vector<int64_t>& counts();
+
+ private:
+  static constexpr int kBatch = 16;
+  void addBatch();
+
+  const PairMasks* masks_ = nullptr;
+  int filled_ = 0;                  // masks waiting in pending_
+  std::vector<uint64_t> pending_;   // kBatch masks of `words` words each
+  std::vector<uint64_t> planes_;    // per word: its ones, twos, fours and eights
+  std::vector<int64_t> sixteens_;   // per pair: the counts carried out of the planes
+  std::vector<int64_t> counts_;
+};
 
 // maskedCrossCounts over a list tagged from the same masks.
 void taggedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair>& list, int count,

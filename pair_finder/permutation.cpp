@@ -17,14 +17,14 @@ namespace {
 // calling thread (the test and the trials run side by side, each on one
 // thread). Row and column counts of every pair are fixed by the genes'
 // degrees, which no shuffle changes, so only the pairs' joint counts are
-// counted per network: for up to kMaskedPairs pairs in the shuffle's own
-// pass over the list with per-gene bit masks, for more from per-gene
-// partner lists refilled after each shuffle.
+// counted per network: either with per-gene bit masks in the shuffle's own
+// pass over the list, or from per-gene partner lists refilled after each
+// shuffle, whichever costs less for the pairs in the running.
 class WorkScorer {
  public:
   WorkScorer(std::vector<GeneRecord>& genes, int n, const std::vector<PairRecord>& pairs,
-             std::vector<InteractionPair>& work, int count, ScoringPath path)
-      : genes_(genes), n_(n), work_(work), count_(count), path_(path) {
+             std::vector<InteractionPair>& work, int count, ScoringPath path, Counting counting)
+      : genes_(genes), n_(n), work_(work), count_(count), path_(path), counting_(counting) {
     if (path_ == ScoringPath::Plain) return;
     int limit = 0;
     for (const PairRecord& p : pairs) limit = std::max(limit, std::max(p.first, p.second) + 1);
@@ -60,10 +60,10 @@ class WorkScorer {
       scoreRunning(pairs, running, scores);
       return;
     }
-    int64_t both[kMaskedPairs] = {};
-    const GeneMasks* m = masks_.genes.data();
+    counter_.reset(masks_);
     shuffleWithOffsets(work_, count_, offsets,
-                       [&](const InteractionPair& e) { addTaggedEntry(m, e, both); });
+                       [&](const InteractionPair& e) { counter_.addTagged(e); });
+    const int64_t* both = counter_.counts().data();
     scores.resize(running.size());
     for (size_t r = 0; r < running.size(); ++r) {
       const PairRecord& p = pairs[running[r]];
@@ -97,10 +97,15 @@ class WorkScorer {
   // running (their counts are not read): pairs only leave, so the masks are
   // made again only when the running pairs have halved.
   bool masked(const std::vector<PairRecord>& pairs, const std::vector<size_t>& running) {
-    if (path_ == ScoringPath::Plain || running.empty() ||
+    if (path_ == ScoringPath::Plain || counting_ == Counting::PartnerLists || running.empty() ||
         running.size() > static_cast<size_t>(kMaskedPairs) || !index_.allUsable()) {
       return false;
     }
+    if (decidedFor_ == 0 || 2 * running.size() <= decidedFor_) {
+      decidedFor_ = running.size();
+      useMasks_ = counting_ == Counting::Masks || masksCheaper(pairs, running);
+    }
+    if (!useMasks_) return false;
     bool current = tagged_ && 2 * running.size() > maskedFor_.size();
     for (size_t r = 0; current && r < running.size(); ++r) current = bitOf_[running[r]] >= 0;
     if (!current) {
@@ -115,6 +120,39 @@ class WorkScorer {
       tagged_ = true;
     }
     return true;
+  }
+
+  // Masks cost a few word operations per mask word for every interaction
+  // between two genes that carry an element of some running pair; partner
+  // lists cost a refill from the whole list and, per pair, a walk over the
+  // partners of one element's carriers. Elements carried by many genes
+  // (promoter motifs) favour masks, rare ones (protein domains) the lists.
+  // Either gives the same counts; this only picks the faster (the weight 4
+  // per mask word was measured on both kinds of bench input).
+  bool masksCheaper(const std::vector<PairRecord>& pairs, const std::vector<size_t>& running) {
+    std::vector<uint8_t> inPair(carriers_.size(), 0);
+    int64_t walk = 0;
+    for (size_t i : running) {
+      const auto a = static_cast<size_t>(pairs[i].first);
+      const auto b = static_cast<size_t>(pairs[i].second);
+      inPair[a] = 1;
+      inPair[b] = 1;
+      walk += std::min(degree_[a] + static_cast<int64_t>(carriers_[b].size()),
+                       degree_[b] + static_cast<int64_t>(carriers_[a].size()));
+    }
+    std::vector<uint8_t> carrier(static_cast<size_t>(n_), 0);
+    for (size_t e = 0; e < inPair.size(); ++e) {
+      if (inPair[e] == 0) continue;
+      for (int32_t g : carriers_[e]) carrier[static_cast<size_t>(g)] = 1;
+    }
+    int64_t touching = 0;
+    for (int i = 0; i < count_; ++i) {
+      const InteractionPair& e = work_[static_cast<size_t>(i)];
+      touching += carrier[static_cast<size_t>(untagged(e.first))] &
+                  carrier[static_cast<size_t>(untagged(e.second))];
+    }
+    const auto words = static_cast<int64_t>((running.size() + 63) / 64);
+    return touching * 4 * (1 + words) < 2 * static_cast<int64_t>(count_) + walk;
   }
 
   // Brings the partner lists up to date with the work list.
@@ -139,6 +177,7 @@ class WorkScorer {
   std::vector<InteractionPair>& work_;
   int count_;
   ScoringPath path_;
+  Counting counting_;
   std::vector<std::vector<int32_t>> carriers_;
   EdgeIndex index_;
   bool stale_ = false;
@@ -146,8 +185,11 @@ class WorkScorer {
   std::vector<int64_t> degree_;
   std::vector<uint8_t> mark_;
   PairMasks masks_;
+  MaskedCounter counter_;
   std::vector<size_t> maskedFor_;  // the pairs of the masks' bits, in bit order
   std::vector<int32_t> bitOf_;     // per pair: its bit in the masks, or -1
+  size_t decidedFor_ = 0;          // running pairs when masks or lists were last chosen
+  bool useMasks_ = false;
 };
 
 }  // namespace
@@ -163,7 +205,7 @@ struct PermutationRun::State {
         out(out),
         stream(stream),
         count(buildTrainingSet(genes, n, work, out)),
-        scorer(genes, n, pairs, work, count, params.path),
+        scorer(genes, n, pairs, work, count, params.path, params.counting),
         allowed(params.shuffles * params.cutoff) {
     if (stream != nullptr) moduli = shuffleModuli(count);
   }

@@ -26,12 +26,18 @@ void permutationTest(std::vector<GeneRecord>& genes, int n, std::vector<PairReco
                      int shuffles, int slot, double cutoff, bool verbose, std::ostream& out,
                      ScoringPath path = ScoringPath::Fast);
 
+// How a fast test counts the running pairs on each network: per-gene masks,
+// partner lists, or whichever costs less. Counts, and so every result, are
+// the same either way.
+enum class Counting { Cheaper, Masks, PartnerLists };
+
 struct PermutationParams {
   int shuffles = 0;
   int slot = 0;
   double cutoff = 0.0;
   bool verbose = false;
   ScoringPath path = ScoringPath::Fast;
+  Counting counting = Counting::Cheaper;
   // Per pair index, optional: where this test marks each pair it drops from
   // the running, and the pairs another test (running at the same time) has
   // dropped, which this one may then drop too because their statistics here

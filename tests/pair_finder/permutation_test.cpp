@@ -165,6 +165,41 @@ TEST(PermutationTest, FastPathsMatchThePlainSequenceOnRandomNetworks) {
   omp_set_num_threads(threads);
 }
 
+// Masks, partner lists and the choice between them give the plain test's
+// statistics, on dense elements (motif-like) and on sparse ones
+// (domain-like), with pair lists that need several mask words.
+TEST(PermutationTest, EveryWayOfCountingGivesThePlainStatistics) {
+  std::mt19937 rng(91);
+  for (int round = 0; round < 12; ++round) {
+    const bool dense = round % 2 == 0;
+    const int genes = 30 + 5 * round;
+    Network net = randomNetwork(rng, genes, 3 * genes, dense ? 14 : 40, dense ? 0.35 : 0.05);
+    if (net.training.empty()) continue;
+    PairList list = listFor(net, round < 6 ? 20 : 150);
+    for (GeneRecord& g : net.genes) g.excluded = rng() % 7 == 0;
+    PermutationParams params;
+    params.shuffles = 30;
+    params.slot = 1;
+    params.path = ScoringPath::Plain;
+    std::vector<PairRecord> plain = list.pairs;
+    std::ostringstream plainOut;
+    seedRandom(static_cast<uint32_t>(round));
+    permutationTest(net.genes, net.n(), plain, params, plainOut);
+    const int plainNext = drawRandom();
+    for (Counting counting : {Counting::Masks, Counting::PartnerLists, Counting::Cheaper}) {
+      params.path = ScoringPath::Fast;
+      params.counting = counting;
+      std::vector<PairRecord> fast = list.pairs;
+      std::ostringstream fastOut;
+      seedRandom(static_cast<uint32_t>(round));
+      permutationTest(net.genes, net.n(), fast, params, fastOut);
+      EXPECT_EQ(drawRandom(), plainNext);
+      ASSERT_EQ(fastOut.str(), plainOut.str()) << round << " " << static_cast<int>(counting);
+      expectSameRecords(fast, plain);
+    }
+  }
+}
+
 // A test marks the pairs it drops; a test told that another dropped a pair
 // drops it too, and the other pairs' statistics stay those of a test alone.
 TEST(PermutationTest, PairsDroppedElsewhereLeaveWithoutTouchingTheOthers) {
@@ -211,33 +246,42 @@ TEST(PermutationTest, PairsDroppedElsewhereLeaveWithoutTouchingTheOthers) {
   EXPECT_GT(marked, 10);
 }
 
-// Joint counts of many pairs at once from per-gene masks, on a plain list
-// and on a tagged one, are the counts interaction by interaction.
+// Joint counts of many pairs at once from per-gene masks (one word and
+// several), on a plain list, on a tagged one and through the bit-sliced
+// counter, are the counts interaction by interaction. Dense elements on
+// long lists take the counter past its sixteen-count carries.
 TEST(PermutationTest, MaskedCountsMatchCountingEachInteraction) {
   std::mt19937 rng(5);
   for (int round = 0; round < 40; ++round) {
     const int elements = 2 + round % 9;
-    Network net =
-        randomNetwork(rng, 5 + round, 4 * (5 + round), elements, 0.1 + 0.02 * (round % 10));
+    const int genes = 5 + round;
+    Network net = randomNetwork(rng, genes, (round % 3 == 0 ? 12 : 4) * genes, elements,
+                                round % 4 == 0 ? 0.7 : 0.1 + 0.02 * (round % 10));
     for (GeneRecord& g : net.genes) g.excluded = rng() % 5 == 0;
     std::ostringstream ignored;
     std::vector<InteractionPair> list;
     const int count = buildTrainingSet(net.genes, net.n(), list, ignored);
     std::vector<std::pair<int32_t, int32_t>> pairs;
-    for (int i = 0; i < kMaskedPairs; ++i)
+    const int pairCount = 1 + static_cast<int>(rng() % 200);
+    for (int i = 0; i < pairCount; ++i)
       pairs.emplace_back(static_cast<int32_t>(rng() % elements),
                          static_cast<int32_t>(rng() % elements));
     const PairMasks masks = pairMasks(net.genes, net.n(), pairs);
-    int64_t masked[kMaskedPairs] = {};
-    int64_t tagged[kMaskedPairs] = {};
-    maskedCrossCounts(masks, list, count, masked);
+    std::vector<int64_t> masked(static_cast<size_t>(masks.pairs()), 0);
+    std::vector<int64_t> tagged(masked.size(), 0);
+    maskedCrossCounts(masks, list, count, masked.data());
     tagCarriers(masks, list, count);
-    taggedCrossCounts(masks, list, count, tagged);
+    taggedCrossCounts(masks, list, count, tagged.data());
+    MaskedCounter counter;
+    counter.reset(masks);
+    for (int i = 0; i < count; ++i) counter.addTagged(list[static_cast<size_t>(i)]);
+    const std::vector<int64_t> counted = counter.counts();
     clearTags(list, count);
     for (size_t i = 0; i < pairs.size(); ++i) {
       const PairCounts plain = countPair(net.genes, list, count, pairs[i].first, pairs[i].second);
       ASSERT_EQ(masked[i], plain.both) << round << " " << i;
       ASSERT_EQ(tagged[i], plain.both) << round << " " << i;
+      ASSERT_EQ(counted[i], plain.both) << round << " " << i;
     }
   }
 }
