@@ -5,7 +5,7 @@
 #      labels permuted) -> an FDR for every pair
 #   -> Simvale (motifs vs known insect matrices) -> VantorN (conservation).
 # Usage: scripts/demo.sh [build-dir] [output-dir]
-# DEMO_REPLICATES (default 2) sets the number of null replicates; DEMO_EXAMPLES
+# DEMO_REPLICATES (default 3) sets the number of null replicates; DEMO_EXAMPLES
 # another folder of the same files (the tests use a cut-down copy).
 set -euo pipefail
 
@@ -18,7 +18,7 @@ case "$out" in /*) ;; *) out="$root/$out" ;; esac
 ex="${DEMO_EXAMPLES:-$root/examples}"
 scripts="$root/workflow/scripts"
 python="${PYTHON:-python3}"
-replicates="${DEMO_REPLICATES:-2}"
+replicates="${DEMO_REPLICATES:-3}"
 
 for p in Tavrin-N Tavrin Simvale VantorN Tavrin-report; do
   if [ ! -x "$bin/$p" ]; then
