@@ -96,12 +96,8 @@ void EdgeIndex::build(const std::vector<GeneRecord>& genes, int n,
 }
 
 void EdgeIndex::refill(const std::vector<InteractionPair>& list, int count) {
-  cursor_.assign(offsets_.begin(), offsets_.end() - 1);
-  for (int i = 0; i < count; ++i) {
-    const InteractionPair& p = list[static_cast<size_t>(i)];
-    partners_[static_cast<size_t>(cursor_[static_cast<size_t>(p.first)]++)] = p.second;
-    partners_[static_cast<size_t>(cursor_[static_cast<size_t>(p.second)]++)] = p.first;
-  }
+  beginRefill();
+  for (int i = 0; i < count; ++i) refillEntry(list[static_cast<size_t>(i)]);
 }
 
 std::vector<std::vector<int32_t>> elementCarriers(const std::vector<GeneRecord>& genes, int n,

@@ -26,6 +26,13 @@ class EdgeIndex {
   // per-gene degrees stay, only partners change. Only for an index whose
   // build found every interaction usable (allUsable()).
   void refill(const std::vector<InteractionPair>& list, int count);
+  // The same one entry at a time, in list order, after beginRefill: so a
+  // shuffle can refill the lists in its own pass over the list.
+  void beginRefill() { cursor_.assign(offsets_.begin(), offsets_.end() - 1); }
+  void refillEntry(const InteractionPair& p) {
+    partners_[static_cast<size_t>(cursor_[static_cast<size_t>(p.first)]++)] = p.second;
+    partners_[static_cast<size_t>(cursor_[static_cast<size_t>(p.second)]++)] = p.first;
+  }
   bool allUsable() const { return allUsable_; }
 
   int32_t degree(int gene) const { return offsets_[gene + 1] - offsets_[gene]; }

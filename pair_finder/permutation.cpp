@@ -56,7 +56,14 @@ class WorkScorer {
                        const std::vector<size_t>& running, std::vector<double>& scores) {
     stale_ = true;
     if (!masked(pairs, running)) {
-      shuffleWithOffsets(work_, count_, offsets);
+      if (tagged_ || !index_.allUsable()) {
+        shuffleWithOffsets(work_, count_, offsets);  // the lists are made afresh
+      } else {
+        index_.beginRefill();
+        shuffleWithOffsets(work_, count_, offsets,
+                           [&](const InteractionPair& e) { index_.refillEntry(e); });
+        stale_ = false;
+      }
       scoreRunning(pairs, running, scores);
       return;
     }
