@@ -224,7 +224,8 @@ def case_study(bin_dir, work):
         handle.write(FAST_OPTIONS)
     result = subprocess.run(
         [sys.executable, study, "--bin", bin_dir, "--out", os.path.join(work, "study"),
-         "--seeds", "1", "--strengths", "0,40", "--replicates", "2", "--config", extra,
+         "--seeds", "1", "--unplanted-seeds", "2", "--strengths", "0,40", "--replicates", "2",
+         "--config", extra,
          "--promoters", os.path.join(DATA, "promoters.fa"),
          "--shape", os.path.join(DATA, "interactions.tab")],
         stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, stdin=subprocess.DEVNULL)
@@ -234,6 +235,10 @@ def case_study(bin_dir, work):
     header = rows[0]
     check(header[:3] == ["planted", "q", "sets"], "summary header " + str(header))
     cells = {(r[0], r[1]) for r in rows[1:]}
+    with open(os.path.join(work, "study", "sets.tsv")) as handle:
+        names = {line.split("\t")[0] for line in handle}
+    check(names == {"set", "planted0_seed2", "planted40_seed1"},
+          "sets with nothing planted take their own seeds: " + str(sorted(names)))
     for strength in ("0", "40", "all"):
         for level in ("0.05", "0.1", "0.2"):
             check((strength, level) in cells, "no summary row {} {}".format(strength, level))

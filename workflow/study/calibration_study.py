@@ -10,6 +10,7 @@ proportion among the pairs at FDR <= q, and whether the planted pair was
 found there.
 
   calibration_study.py --bin BUILD/bin --out OUT [--seeds 1,2,3]
+      [--unplanted-seeds 1,2,...,10]
       [--strengths 0,100,200,400] [--replicates K] [--cores 2]
       [--promoters FILE] [--shape FILE] [--words TGACTCA,CACGTG]
       [--config EXTRA.yaml] [--evaluate-only]
@@ -37,10 +38,16 @@ def set_name(strength, seed):
     return "planted{}_seed{}".format(strength, seed)
 
 
+def seeds_of(args, strength):
+    return args.unplanted_seeds if strength == 0 else args.seeds
+
+
 def make_sets(args, sets_dir):
     rows = []
-    for seed in args.seeds:
+    for seed in sorted(set(args.seeds) | set(args.unplanted_seeds)):
         for strength in args.strengths:
+            if seed not in seeds_of(args, strength):
+                continue
             name = set_name(strength, seed)
             fasta = os.path.join(sets_dir, name + ".fa")
             network = os.path.join(sets_dir, name + ".tab")
@@ -142,7 +149,7 @@ def write_tsv(path, records):
                 for v in record.values()) + "\n")
 
 
-def markdown(summary, replicates, seeds):
+def markdown(summary, replicates, seeds, unplanted_seeds):
     lines = [
         "| planted in | nominal q | sets | pairs at FDR <= q (mean) | of those false (mean)"
         " | observed FDP | sets with a false discovery | planted pair found |",
@@ -155,8 +162,9 @@ def markdown(summary, replicates, seeds):
             planted, s["q"], s["sets"], s["mean_discoveries"], s["mean_false"],
             s["observed_fdp"], s["sets_with_false"], s["sets"], found))
     lines.append("")
-    lines.append("{} null replicates a set; seeds {}.".format(
-        replicates, ", ".join(str(s) for s in seeds)))
+    lines.append("{} null replicates a set; seeds {} (nothing planted: {}).".format(
+        replicates, ", ".join(str(s) for s in seeds),
+        ", ".join(str(s) for s in unplanted_seeds)))
     return "\n".join(lines) + "\n"
 
 
@@ -223,6 +231,9 @@ def main(argv=None):
     parser.add_argument("--bin", default=os.path.join(ROOT, "build", "bin"))
     parser.add_argument("--out", default="calibration-study")
     parser.add_argument("--seeds", type=integers, default=[1, 2, 3])
+    # With nothing planted a set's false discovery proportion is 0 or 1, so
+    # that row needs more sets to say anything.
+    parser.add_argument("--unplanted-seeds", type=integers, default=list(range(1, 11)))
     parser.add_argument("--strengths", type=integers, default=[0, 100, 200, 400])
     parser.add_argument("--replicates", type=int, default=10)
     parser.add_argument("--null", choices=["relabel", "repair"], default="relabel")
@@ -262,7 +273,7 @@ def main(argv=None):
     summary = summarise(per_set, args.strengths)
     write_tsv(os.path.join(args.out, "sets.tsv"), per_set)
     write_tsv(os.path.join(args.out, "summary.tsv"), summary)
-    table = markdown(summary, args.replicates, args.seeds)
+    table = markdown(summary, args.replicates, args.seeds, args.unplanted_seeds)
     with open(os.path.join(args.out, "summary.md"), "w") as handle:
         handle.write(table)
     with open(os.path.join(args.out, "calibration.svg"), "w") as handle:
