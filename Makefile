@@ -37,7 +37,7 @@ workflow: build
 
 # How far the workflow's FDRs can be trusted: data sets with a motif pair
 # planted in 0, 100, 200 and 400 interactions, each run with its null
-# replicates (workflow/study/; about 20 minutes on 2 idle cores).
+# replicates (workflow/study/; about 25 minutes on 2 idle cores).
 calibration-study: DEPS = test
 calibration-study: build
 	python3 workflow/study/calibration_study.py --bin $(BUILD)/bin --out calibration-study \
