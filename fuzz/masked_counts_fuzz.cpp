@@ -1,7 +1,7 @@
 // Fuzz target: the joint counts of many element pairs at once from per-gene
 // masks (on a plain and on a tagged list, and through the bit-sliced
-// counter) against counting interaction by interaction. The input gives the genes' element sets, the pairs and the
-// interactions, one byte each.
+// counter) against counting interaction by interaction. The input gives the
+// genes' element sets, the pairs and the interactions, one byte each.
 #include <sstream>
 #include <utility>
 #include <vector>

@@ -214,8 +214,7 @@ void clearTags(std::vector<InteractionPair>& list, int count) {
 
 void taggedCrossCounts(const PairMasks& masks, const std::vector<InteractionPair>& list, int count,
                        int64_t* both) {
-  for (int i = 0; i < count; ++i)
-    addTaggedEntry(masks, list[static_cast<size_t>(i)], both);
+  for (int i = 0; i < count; ++i) addTaggedEntry(masks, list[static_cast<size_t>(i)], both);
 }
 
 void MaskedCounter::reset(const PairMasks& masks) {
@@ -282,7 +281,8 @@ const std::vector<int64_t>& MaskedCounter::counts() {
         c[std::countr_zero(bits)] += int64_t{1} << level;
     }
     for (int j = 0; j < filled_; ++j) {
-      for (uint64_t bits = pending_[static_cast<size_t>(j) * words + w]; bits != 0; bits &= bits - 1)
+      for (uint64_t bits = pending_[static_cast<size_t>(j) * words + w]; bits != 0;
+           bits &= bits - 1)
         ++c[std::countr_zero(bits)];
     }
   }

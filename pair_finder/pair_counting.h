@@ -157,10 +157,10 @@ class MaskedCounter {
   void addBatch();
 
   const PairMasks* masks_ = nullptr;
-  int filled_ = 0;                  // masks waiting in pending_
-  std::vector<uint64_t> pending_;   // kBatch masks of `words` words each
-  std::vector<uint64_t> planes_;    // per word: its ones, twos, fours and eights
-  std::vector<int64_t> sixteens_;   // per pair: the counts carried out of the planes
+  int filled_ = 0;                 // masks waiting in pending_
+  std::vector<uint64_t> pending_;  // kBatch masks of `words` words each
+  std::vector<uint64_t> planes_;   // per word: its ones, twos, fours and eights
+  std::vector<int64_t> sixteens_;  // per pair: the counts carried out of the planes
   std::vector<int64_t> counts_;
 };
 
