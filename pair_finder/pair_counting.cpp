@@ -244,21 +244,22 @@ void MaskedCounter::addBatch() {
     auto at = [&](int j) { return d[static_cast<size_t>(j) * static_cast<size_t>(words)]; };
     uint64_t* plane = planes_.data() + 4 * static_cast<size_t>(w);
     uint64_t ones = plane[0], twos = plane[1], fours = plane[2], eights = plane[3];
-    uint64_t twosA, twosB, foursA, foursB, eightsA, eightsB, sixteens;
-    carrySave(twosA, ones, ones, at(0), at(1));
-    carrySave(twosB, ones, ones, at(2), at(3));
-    carrySave(foursA, twos, twos, twosA, twosB);
-    carrySave(twosA, ones, ones, at(4), at(5));
-    carrySave(twosB, ones, ones, at(6), at(7));
-    carrySave(foursB, twos, twos, twosA, twosB);
-    carrySave(eightsA, fours, fours, foursA, foursB);
-    carrySave(twosA, ones, ones, at(8), at(9));
-    carrySave(twosB, ones, ones, at(10), at(11));
-    carrySave(foursA, twos, twos, twosA, twosB);
-    carrySave(twosA, ones, ones, at(12), at(13));
-    carrySave(twosB, ones, ones, at(14), at(15));
-    carrySave(foursB, twos, twos, twosA, twosB);
-    carrySave(eightsB, fours, fours, foursA, foursB);
+    // Eight masks from `from` on into the planes; returns what carries out
+    // of the fours (the eights of these masks).
+    auto addEight = [&](int from) {
+      uint64_t twosA, twosB, foursA, foursB, carried;
+      carrySave(twosA, ones, ones, at(from), at(from + 1));
+      carrySave(twosB, ones, ones, at(from + 2), at(from + 3));
+      carrySave(foursA, twos, twos, twosA, twosB);
+      carrySave(twosA, ones, ones, at(from + 4), at(from + 5));
+      carrySave(twosB, ones, ones, at(from + 6), at(from + 7));
+      carrySave(foursB, twos, twos, twosA, twosB);
+      carrySave(carried, fours, fours, foursA, foursB);
+      return carried;
+    };
+    const uint64_t eightsA = addEight(0);
+    const uint64_t eightsB = addEight(8);
+    uint64_t sixteens;
     carrySave(sixteens, eights, eights, eightsA, eightsB);
     plane[0] = ones;
     plane[1] = twos;
