@@ -102,7 +102,8 @@ class WorkScorer {
   // Whether the running pairs are counted with masks; brings the masks up
   // to date when they are. The masks may hold pairs that have left the
   // running (their counts are not read): pairs only leave, so the masks are
-  // made again only when the running pairs have halved.
+  // made again, and masks or lists chosen again, only when the running pairs
+  // have halved.
   bool masked(const std::vector<PairRecord>& pairs, const std::vector<size_t>& running) {
     if (path_ == ScoringPath::Plain || counting_ == Counting::PartnerLists || running.empty() ||
         running.size() > static_cast<size_t>(kMaskedPairs) || !index_.allUsable()) {
