@@ -1,6 +1,8 @@
 // Fuzz target: the joint counts of many element pairs at once from per-gene
 // masks (on a plain and on a tagged list, and through the bit-sliced
-// counter) against counting interaction by interaction. The input gives the
+// counter entry by entry and from a whole list) against counting
+// interaction by interaction; and the pick of tagged entries against its
+// plain twin. The input gives the
 // genes' element sets, the pairs and the interactions, one byte each.
 #include <sstream>
 #include <utility>
@@ -15,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;
   const int genes = data[0] % 64 + 1;
   const int elements = data[1] % 16 + 1;
-  const int pairCount = data[2] % 200 + 1;
+  const int pairCount = (data[2] * 2) % 400 + 1;
   size_t at = 3;
   auto next = [&]() -> int { return at < size ? data[at++] : 0; };
   std::vector<tav::GeneRecord> table(static_cast<size_t>(genes));
@@ -49,6 +51,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   counter.reset(masks);
   for (int i = 0; i < count; ++i) counter.addTagged(list[static_cast<size_t>(i)]);
   const std::vector<int64_t> counted = counter.counts();
+  tav::MaskedCounter whole;
+  whole.reset(masks);
+  whole.addTaggedList(list, count);
+  const std::vector<int64_t> wholeCounted = whole.counts();
+  std::vector<tav::InteractionPair> fast(static_cast<size_t>(count) + 4);
+  std::vector<tav::InteractionPair> plain(fast.size());
+  const size_t picked = tav::pickTouching(list.data(), static_cast<size_t>(count), fast.data());
+  FUZZ_CHECK(picked ==
+             tav::pickTouchingPlain(list.data(), static_cast<size_t>(count), plain.data()));
+  for (size_t i = 0; i < picked; ++i)
+    FUZZ_CHECK(fast[i].first == plain[i].first && fast[i].second == plain[i].second);
   tav::clearTags(list, count);
   for (size_t i = 0; i < pairs.size(); ++i) {
     const tav::PairCounts plain =
@@ -56,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(masked[i] == plain.both);
     FUZZ_CHECK(tagged[i] == plain.both);
     FUZZ_CHECK(counted[i] == plain.both);
+    FUZZ_CHECK(wholeCounted[i] == plain.both);
   }
   return 0;
 }

@@ -1,8 +1,13 @@
 #include "pair_counting.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
+
+#include "cpu_features.h"
 
 namespace tav {
 
@@ -224,6 +229,88 @@ void MaskedCounter::reset(const PairMasks& masks) {
   pending_.assign(kBatch * words, 0);
   planes_.assign(4 * words, 0);
   sixteens_.assign(static_cast<size_t>(masks.pairs()), 0);
+}
+
+static_assert(sizeof(InteractionPair) == 8, "entries are picked as 64-bit lanes");
+
+size_t pickTouchingPlain(const InteractionPair* list, size_t count, InteractionPair* picked) {
+  size_t m = 0;
+  for (size_t i = 0; i < count; ++i) {
+    picked[m] = list[i];
+    m += static_cast<uint32_t>(list[i].first & list[i].second & kCarrierTag) / kCarrierTag;
+  }
+  return m;
+}
+
+namespace {
+
+// The tags of four entries make a 4-bit mask, which selects the shuffle of
+// 32-bit lanes that packs the picked entries to the front.
+__attribute__((target("avx2"))) size_t pickTouchingAvx2(const InteractionPair* list, size_t count,
+                                                        InteractionPair* picked) {
+  alignas(32) static const std::array<std::array<int32_t, 8>, 16> packs = [] {
+    std::array<std::array<int32_t, 8>, 16> table{};
+    for (size_t mask = 0; mask < 16; ++mask) {
+      size_t at = 0;
+      for (int32_t lane = 0; lane < 4; ++lane) {
+        if (((mask >> lane) & 1) == 0) continue;
+        table[mask][2 * at] = 2 * lane;
+        table[mask][2 * at + 1] = 2 * lane + 1;
+        ++at;
+      }
+    }
+    return table;
+  }();
+  size_t m = 0;
+  size_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(list + i));
+    // Each lane's low half becomes first & second; its tag bit moves to the sign.
+    const __m256i both = _mm256_slli_epi64(_mm256_and_si256(v, _mm256_srli_epi64(v, 32)), 33);
+    const auto mask = static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(both)));
+    const __m256i order = _mm256_load_si256(reinterpret_cast<const __m256i*>(packs[mask].data()));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(picked + m),
+                        _mm256_permutevar8x32_epi32(v, order));
+    m += static_cast<size_t>(std::popcount(mask));
+  }
+  return m + pickTouchingPlain(list + i, count - i, picked + m);
+}
+
+}  // namespace
+
+size_t pickTouching(const InteractionPair* list, size_t count, InteractionPair* picked) {
+  return cpuHasAvx2() ? pickTouchingAvx2(list, count, picked)
+                      : pickTouchingPlain(list, count, picked);
+}
+
+template <int kWords>
+void MaskedCounter::addPicked(size_t picked) {
+  const InteractionPair* e = touching_.data();
+  const int words = kWords > 0 ? kWords : masks_->words;
+  for (size_t i = 0; i < picked; ++i) addWords(untagged(e[i].first), untagged(e[i].second), words);
+}
+
+void MaskedCounter::addTaggedList(const std::vector<InteractionPair>& list, int count) {
+  const auto entries = static_cast<size_t>(std::clamp(count, 0, static_cast<int>(list.size())));
+  touching_.resize(entries + 4);
+  const size_t picked = pickTouching(list.data(), entries, touching_.data());
+  switch (masks_->words) {
+    case 1:
+      addPicked<1>(picked);
+      break;
+    case 2:
+      addPicked<2>(picked);
+      break;
+    case 3:
+      addPicked<3>(picked);
+      break;
+    case 4:
+      addPicked<4>(picked);
+      break;
+    default:
+      addPicked<0>(picked);
+      break;
+  }
 }
 
 namespace {

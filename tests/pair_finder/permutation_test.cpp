@@ -248,8 +248,9 @@ TEST(PermutationTest, PairsDroppedElsewhereLeaveWithoutTouchingTheOthers) {
 
 // Joint counts of many pairs at once from per-gene masks (one word and
 // several), on a plain list, on a tagged one and through the bit-sliced
-// counter, are the counts interaction by interaction. Dense elements on
-// long lists take the counter past its sixteen-count carries.
+// counter, entry by entry or from a whole list, are the counts interaction
+// by interaction. Dense elements on long lists take the counter past its
+// sixteen-count carries.
 TEST(PermutationTest, MaskedCountsMatchCountingEachInteraction) {
   std::mt19937 rng(5);
   for (int round = 0; round < 40; ++round) {
@@ -262,7 +263,7 @@ TEST(PermutationTest, MaskedCountsMatchCountingEachInteraction) {
     std::vector<InteractionPair> list;
     const int count = buildTrainingSet(net.genes, net.n(), list, ignored);
     std::vector<std::pair<int32_t, int32_t>> pairs;
-    const int pairCount = 1 + static_cast<int>(rng() % 200);
+    const int pairCount = 1 + static_cast<int>(rng() % 400);
     for (int i = 0; i < pairCount; ++i)
       pairs.emplace_back(static_cast<int32_t>(rng() % elements),
                          static_cast<int32_t>(rng() % elements));
@@ -276,12 +277,45 @@ TEST(PermutationTest, MaskedCountsMatchCountingEachInteraction) {
     counter.reset(masks);
     for (int i = 0; i < count; ++i) counter.addTagged(list[static_cast<size_t>(i)]);
     const std::vector<int64_t> counted = counter.counts();
+    MaskedCounter whole;
+    whole.reset(masks);
+    whole.addTaggedList(list, count);
+    const std::vector<int64_t> wholeCounted = whole.counts();
     clearTags(list, count);
     for (size_t i = 0; i < pairs.size(); ++i) {
       const PairCounts plain = countPair(net.genes, list, count, pairs[i].first, pairs[i].second);
       ASSERT_EQ(masked[i], plain.both) << round << " " << i;
       ASSERT_EQ(tagged[i], plain.both) << round << " " << i;
       ASSERT_EQ(counted[i], plain.both) << round << " " << i;
+      ASSERT_EQ(wholeCounted[i], plain.both) << round << " " << i;
+    }
+  }
+}
+
+// Picking the entries with both nodes tagged four at a time keeps exactly
+// the entries, in order, that the one-at-a-time pick keeps, whatever the
+// share of tags and the length (the last entries come after the fours).
+TEST(PermutationTest, PickingTaggedEntriesMatchesOneAtATime) {
+  std::mt19937 rng(11);
+  for (int round = 0; round < 200; ++round) {
+    const auto count = static_cast<size_t>(rng() % 70);
+    const uint32_t tagged = rng() % 101;  // percent of tagged nodes
+    std::vector<InteractionPair> list(count);
+    for (InteractionPair& e : list) {
+      auto node = [&] {
+        const auto g = static_cast<int32_t>(rng() % 1000);
+        return rng() % 100 < tagged ? g | kCarrierTag : g;
+      };
+      e.first = node();
+      e.second = node();
+    }
+    std::vector<InteractionPair> fast(count + 4);
+    std::vector<InteractionPair> plain(count + 4);
+    const size_t picked = pickTouching(list.data(), count, fast.data());
+    ASSERT_EQ(picked, pickTouchingPlain(list.data(), count, plain.data())) << round;
+    for (size_t i = 0; i < picked; ++i) {
+      ASSERT_EQ(fast[i].first, plain[i].first) << round << " " << i;
+      ASSERT_EQ(fast[i].second, plain[i].second) << round << " " << i;
     }
   }
 }
