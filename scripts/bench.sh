@@ -16,7 +16,9 @@
 # the FASTA sizes plus 50 MB. Environment: BENCH_SCALE (default 1, e.g. 0.1
 # for a quick try; not applied to the capacity runs), BENCH_SCENARIOS (default
 # "quiet loaded"), BENCH_THREADS (the thread counts, default "1 default";
-# "default" leaves OMP_NUM_THREADS unset, one thread per core).
+# "default" leaves OMP_NUM_THREADS unset, one thread per core), BENCH_REPEAT
+# (rounds of each run, default 1; the fastest of them is shown, for machines
+# whose speed drifts).
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -32,6 +34,7 @@ runs=("$@")
 scale="${BENCH_SCALE:-1}"
 read -r -a scenarios <<<"${BENCH_SCENARIOS:-quiet loaded}"
 read -r -a threadCounts <<<"${BENCH_THREADS:-1 default}"
+repeat="${BENCH_REPEAT:-1}"
 bin="$build/bin"
 ex="$root/examples"
 
@@ -42,6 +45,7 @@ done
 for s in "${scenarios[@]}"; do
   case $s in quiet | loaded) ;; *) echo "ERROR: unknown scenario $s (quiet, loaded)." >&2; exit 1 ;; esac
 done
+[[ $repeat =~ ^[1-9][0-9]*$ ]] || { echo "ERROR: BENCH_REPEAT must be a whole number of rounds, 1 or more." >&2; exit 1; }
 for t in "${threadCounts[@]}"; do
   [[ $t == default || $t =~ ^[1-9][0-9]*$ ]] ||
     { echo "ERROR: unknown thread count $t (a number or default)." >&2; exit 1; }
@@ -89,31 +93,53 @@ ratio() {
   awk -v a="$1" -v b="$2" 'BEGIN { if (b == "" || b + 0 == 0) print "-"; else printf "%.2f", a / b }'
 }
 
+# smaller A B: A when B is empty or A < B, else B (seconds).
+smaller() {
+  awk -v a="$1" -v b="$2" 'BEGIN { if (b == "" || a + 0 < b + 0) print a; else print b }'
+}
+
 # run NAME PROGRAM ARGS...: in a fresh folder per thread count, so the md5
-# covers exactly this run; once per thread count of the scenario.
+# covers exactly this run; once per thread count of the scenario in each of
+# the rounds. The thread counts of a round run one right after the other, so
+# a drift in the machine's speed touches them alike; the fastest wall and
+# the least CPU over the rounds are shown.
 scenario=quiet
 run() {
   local name=$1 program=$2
   shift 2
-  local baseWall="" baseCpu="" threads
+  local -A bestWall=() bestCpu=() mostPeak=() sumOf=()
+  local round threads
+  for ((round = 1; round <= repeat; round++)); do
+    for threads in "${threadCounts[@]}"; do
+      local work="$out/runs/$name.$scenario.$threads"
+      rm -rf "$work"
+      mkdir -p "$work"
+      if [ "$threads" = default ]; then
+        (cd "$work" && env -u OMP_NUM_THREADS /usr/bin/time -f '%e %U %S %M' \
+          -o ../"$name.$scenario.$threads.time" "$bin/$program" "$@" >stdout.txt) || true
+      else
+        (cd "$work" && OMP_NUM_THREADS=$threads /usr/bin/time -f '%e %U %S %M' \
+          -o ../"$name.$scenario.$threads.time" "$bin/$program" "$@" >stdout.txt) || true
+      fi
+      local sum wall user sys peak cpu
+      sum=$(cd "$work" && cat $(ls | sort) | md5sum | cut -d' ' -f1)
+      read -r wall user sys peak <"$out/runs/$name.$scenario.$threads.time" || true
+      cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')
+      bestWall[$threads]=$(smaller "$wall" "${bestWall[$threads]:-}")
+      bestCpu[$threads]=$(smaller "$cpu" "${bestCpu[$threads]:-}")
+      [ "${mostPeak[$threads]:-0}" -ge "$peak" ] || mostPeak[$threads]=$peak
+      if [ -n "${sumOf[$threads]:-}" ] && [ "${sumOf[$threads]}" != "$sum" ]; then
+        sumOf[$threads]="differs between rounds"
+      elif [ -z "${sumOf[$threads]:-}" ]; then
+        sumOf[$threads]=$sum
+      fi
+    done
+  done
   for threads in "${threadCounts[@]}"; do
-    local work="$out/runs/$name.$scenario.$threads"
-    rm -rf "$work"
-    mkdir -p "$work"
-    if [ "$threads" = default ]; then
-      (cd "$work" && env -u OMP_NUM_THREADS /usr/bin/time -f '%e %U %S %M' -o ../"$name.$scenario.$threads.time" \
-        "$bin/$program" "$@" >stdout.txt) || true
-    else
-      (cd "$work" && OMP_NUM_THREADS=$threads /usr/bin/time -f '%e %U %S %M' \
-        -o ../"$name.$scenario.$threads.time" "$bin/$program" "$@" >stdout.txt) || true
-    fi
-    local sum wall user sys peak cpu
-    sum=$(cd "$work" && cat $(ls | sort) | md5sum | cut -d' ' -f1)
-    read -r wall user sys peak <"$out/runs/$name.$scenario.$threads.time" || true
-    cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')
-    if [ "$threads" = 1 ]; then baseWall=$wall baseCpu=$cpu; fi
-    printf '%-18s %-7s %-7s %9s %8s %7s %7s %9s  %s\n' "$name" "$scenario" "$threads" "$wall" "$cpu" \
-      "$(ratio "$cpu" "$baseCpu")" "$(ratio "$wall" "$baseWall")" "$((peak / 1024))" "$sum"
+    printf '%-18s %-7s %-7s %9s %8s %7s %7s %9s  %s\n' "$name" "$scenario" "$threads" \
+      "${bestWall[$threads]}" "${bestCpu[$threads]}" "$(ratio "${bestCpu[$threads]}" "${bestCpu[1]:-}")" \
+      "$(ratio "${bestWall[$threads]}" "${bestWall[1]:-}")" "$((mostPeak[$threads] / 1024))" \
+      "${sumOf[$threads]}"
   done
 }
 
