@@ -1,6 +1,8 @@
 #include "pair_counting.h"
 
+#if defined(__x86_64__)
 #include <immintrin.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -242,6 +244,7 @@ size_t pickTouchingPlain(const InteractionPair* list, size_t count, InteractionP
   return m;
 }
 
+#if defined(__x86_64__)
 namespace {
 
 // The tags of four entries make a 4-bit mask, which selects the shuffle of
@@ -282,6 +285,11 @@ size_t pickTouching(const InteractionPair* list, size_t count, InteractionPair* 
   return cpuHasAvx2() ? pickTouchingAvx2(list, count, picked)
                       : pickTouchingPlain(list, count, picked);
 }
+#else
+size_t pickTouching(const InteractionPair* list, size_t count, InteractionPair* picked) {
+  return pickTouchingPlain(list, count, picked);
+}
+#endif
 
 template <int kWords>
 void MaskedCounter::addPicked(size_t picked) {
