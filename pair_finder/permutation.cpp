@@ -126,9 +126,10 @@ class WorkScorer {
 
   // Whether the running pairs are counted with masks; brings the masks up
   // to date when they are. The masks may hold pairs that have left the
-  // running (their counts are not read): pairs only leave, so the masks are
-  // made again, and masks or lists chosen again, only when the running pairs
-  // have halved.
+  // running (their counts are not read): pairs only leave, so masks or
+  // lists are chosen again only when the running pairs have halved, and the
+  // masks made again when an eighth of their pairs have left (their carriers
+  // would make the pick keep interactions that count for nobody).
   bool masked(const std::vector<PairRecord>& pairs, const std::vector<size_t>& running) {
     if (path_ == ScoringPath::Plain || counting_ == Counting::PartnerLists || running.empty() ||
         running.size() > static_cast<size_t>(kMaskedPairs) || !index_.allUsable()) {
