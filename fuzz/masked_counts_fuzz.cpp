@@ -2,8 +2,8 @@
 // masks (on a plain and on a tagged list, and through the bit-sliced
 // counter entry by entry and from a whole list) against counting
 // interaction by interaction; and the pick of tagged entries against its
-// plain twin. The input gives the
-// genes' element sets, the pairs and the interactions, one byte each.
+// plain twin. The input gives the genes' element sets, the pairs and the
+// interactions, one byte each.
 #include <sstream>
 #include <utility>
 #include <vector>
